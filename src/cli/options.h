@@ -1,0 +1,61 @@
+// The advanced options: one table that both the command line and a profile
+// file apply to the Settings record, and the number parsers they share.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "settings/settings.h"
+
+namespace pixmera {
+
+enum class OptionKind {
+  Keyword,  // upper-case word of a keyword family
+  Integer,  // the number parser
+  Decimal,  // the decimal parser
+  Text,     // text or colour text, taken as given
+  Flag,     // no value: the setting takes `flag_value`
+};
+
+struct OptionSpec {
+  std::string_view name;  // upper-case long form, "--WIDTH"
+  OptionKind kind;
+  int32_t family;  // keyword family, for OptionKind::Keyword
+  std::string_view group;
+  std::string_view key;
+  int32_t flag_value;  // for OptionKind::Flag
+  // A second setting some options also write ("Do Image Resize" = 1).
+  std::string_view extra_key;
+  int32_t extra_value;
+};
+
+// The options in the order they are compared.
+std::span<const OptionSpec> advanced_options();
+
+// The option of that upper-case name, or nullptr. A profile names the frame
+// opacity "--WM-SOLID-OPACITY" and does not know "--FR-SOLID-OPACITY".
+const OptionSpec* find_advanced_option(std::string_view upper_name, bool in_profile);
+
+// Stores the prepared value text by the option's kind, then the extra setting.
+void apply_option(const OptionSpec& option, std::string_view value, Settings& settings);
+
+// Reads group "CLI" of an INI file and applies every key that names an
+// option, in file order. False for an empty path or an unreadable file; true
+// otherwise, also when the group is missing or holds nothing usable.
+bool apply_profile(const std::string& path, Settings& settings);
+
+// Integers: blanks and tabs, a sign, then "$" and hexadecimal digits, "%" and
+// binary digits, or decimal digits; stops at the first character that does
+// not fit; no digits gives 0. Values beyond the 32-bit range are clamped to
+// it (saturation, not wrap-around), so a stray extra digit gives the largest
+// number, which the range checks then refuse.
+int32_t parse_number(std::string_view text);
+
+// "+Infinity", "-Infinity" and "NaN" in any case, otherwise a decimal number
+// with "." as the point; anything that is not a number gives 0. Magnitudes
+// beyond the float range become infinities.
+float parse_decimal(std::string_view text);
+
+}  // namespace pixmera

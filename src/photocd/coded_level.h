@@ -1,0 +1,39 @@
+// The Huffman-coded rows of 4Base and 16Base. Each row starts with a sync
+// (0xFFFFFE), then 16 bits: the plane in 2 bits (0 luma, 2 C1, 3 C2), the row
+// in 13 bits (chroma rows numbered by their even luma row) and a zero bit,
+// then one code per sample. A sync whose row equals the level's height ends
+// the level.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "photocd/huffman_table.h"
+#include "photocd/plane.h"
+
+namespace pixmera::photocd {
+
+struct CodedLevelTables {
+  // Luma, C1, C2; a missing table is nullptr and only fails the level when a
+  // row needs it.
+  std::array<const HuffmanTable*, 3> plane{};
+};
+
+struct CodedLevelEnd {
+  // Byte offset within `rows` just past the terminating sync and its row
+  // header, or 0 when the data ran out before a terminator.
+  std::size_t terminator_end = 0;
+};
+
+// Adds the deltas in `rows` to `planes`, which hold the prediction: luma at
+// the level's size, chroma at half width and height. Succeeds only when every
+// luma row arrived exactly once and each chroma plane either arrived whole or
+// not at all (a level may leave its chroma to the prediction); an unknown
+// code, a repeated row or rows cut short fail the level.
+bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables, YccPlanes& planes,
+                    CodedLevelEnd& end, std::string& why);
+
+}  // namespace pixmera::photocd

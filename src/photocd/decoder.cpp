@@ -1,0 +1,203 @@
+#include "photocd/decoder.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "photocd/coded_level.h"
+#include "photocd/huffman_table.h"
+#include "photocd/image_pac_header.h"
+#include "photocd/orientation.h"
+#include "photocd/plain_level.h"
+#include "photocd/upsample.h"
+#include "photocd/ycc_to_rgb.h"
+
+namespace pixmera::photocd {
+
+namespace {
+
+// 4Base: attribute sector 384, row pointers 385-387 (not needed: the rows
+// are found by their syncs), Huffman table 388, coded rows from 389.
+constexpr std::size_t four_base_table_sector = 388;
+constexpr std::size_t four_base_rows_sector = 389;
+// 16Base, counted from its attribute sector: Huffman tables in two sectors
+// from +12, coded rows from +14.
+constexpr std::size_t sixteen_base_table_offset = 12;
+constexpr std::size_t sixteen_base_table_sectors = 2;
+constexpr std::size_t sixteen_base_rows_offset = 14;
+
+std::size_t sectors_in(std::span<const std::uint8_t> file) {
+  return (file.size() + sector_bytes - 1) / sector_bytes;
+}
+
+std::span<const std::uint8_t> sector_range(std::span<const std::uint8_t> file, std::size_t first,
+                                           std::size_t end) {
+  const std::size_t begin_byte = std::min(first * sector_bytes, file.size());
+  const std::size_t end_byte = std::min(end * sector_bytes, file.size());
+  return file.subspan(begin_byte, std::max(begin_byte, end_byte) - begin_byte);
+}
+
+// Up to three tables back to back. The first (luma) is required; a chroma
+// table that does not parse is left out, and only a chroma row that needs it
+// fails the level.
+struct LevelTables {
+  std::vector<HuffmanTable> tables;
+  CodedLevelTables view;
+};
+
+std::optional<LevelTables> read_tables(std::span<const std::uint8_t> bytes, std::string& why) {
+  LevelTables result;
+  result.tables.reserve(3);
+  std::size_t offset = 0;
+  for (int i = 0; i < 3; ++i) {
+    std::size_t consumed = 0;
+    std::string table_why;
+    auto table = HuffmanTable::parse(bytes.subspan(std::min(offset, bytes.size())), consumed, table_why);
+    if (!table) {
+      if (i == 0) {
+        why = "luma " + table_why;
+        return std::nullopt;
+      }
+      break;
+    }
+    result.tables.push_back(std::move(*table));
+    offset += consumed;
+  }
+  for (std::size_t i = 0; i < result.tables.size(); ++i) result.view.plane[i] = &result.tables[i];
+  return result;
+}
+
+struct Failure {
+  DecodeFailure kind;
+  std::string why;
+};
+
+// Turns Base into 4Base: the luma prediction is Base luma upsampled, chroma
+// becomes Base chroma upsampled (half of 4Base's size), then the coded rows
+// add their deltas. `sixteen_base_sector` receives the sector the 16Base
+// data starts in, as far as the 4Base data tells.
+std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, const ImagePacHeader& header,
+                                           YccPlanes& planes, std::size_t& sixteen_base_sector) {
+  planes.luma = upsample(planes.luma);
+  planes.chroma1 = upsample(planes.chroma1);
+  planes.chroma2 = upsample(planes.chroma2);
+
+  std::string why;
+  if (file.size() <= four_base_rows_sector * sector_bytes) {
+    return Failure{DecodeFailure::level_damaged, "4Base data missing: file ends at byte " + std::to_string(file.size())};
+  }
+  auto tables = read_tables(sector_range(file, four_base_table_sector, four_base_rows_sector), why);
+  if (!tables) return Failure{DecodeFailure::level_damaged, "4Base " + why};
+
+  // The rows end where the header says 16Base begins, when it says so
+  // plausibly; a 16Base row is never mistaken for a 4Base one then.
+  std::size_t rows_end = sectors_in(file);
+  if (header.sector_after_four_base > four_base_rows_sector) {
+    rows_end = std::min<std::size_t>(rows_end, header.sector_after_four_base);
+  }
+  const auto rows = sector_range(file, four_base_rows_sector, rows_end);
+  CodedLevelEnd end;
+  if (!add_coded_rows(rows, tables->view, planes, end, why)) {
+    return Failure{DecodeFailure::level_damaged, "4Base " + why};
+  }
+
+  if (header.sector_after_four_base > four_base_rows_sector) {
+    sixteen_base_sector = header.sector_after_four_base;
+  } else if (end.terminator_end != 0) {
+    // The sector after the one holding the last byte of the terminator.
+    sixteen_base_sector = four_base_rows_sector + (end.terminator_end - 1) / sector_bytes + 1;
+  } else {
+    sixteen_base_sector = 0;
+  }
+  return std::nullopt;
+}
+
+// Turns 4Base into 16Base: luma and chroma predicted by upsampling 4Base's,
+// then luma and chroma deltas added.
+std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file, const ImagePacHeader& header,
+                                              YccPlanes& planes, std::size_t first_sector) {
+  if (first_sector == 0) {
+    return Failure{DecodeFailure::level_damaged, "16Base start unknown: no 4Base terminator and no header field"};
+  }
+  const std::size_t rows_sector = first_sector + sixteen_base_rows_offset;
+  if (file.size() <= rows_sector * sector_bytes) {
+    return Failure{DecodeFailure::level_damaged, "16Base data missing: rows would start at sector " +
+                                                     std::to_string(rows_sector) + ", the file ends at byte " +
+                                                     std::to_string(file.size())};
+  }
+  std::string why;
+  const std::size_t table_sector = first_sector + sixteen_base_table_offset;
+  auto tables = read_tables(sector_range(file, table_sector, table_sector + sixteen_base_table_sectors), why);
+  if (!tables) return Failure{DecodeFailure::level_damaged, "16Base " + why};
+
+  planes.luma = upsample(planes.luma);
+  planes.chroma1 = upsample(planes.chroma1);
+  planes.chroma2 = upsample(planes.chroma2);
+
+  std::size_t rows_end = sectors_in(file);
+  if (header.sector_after_sixteen_base > rows_sector) {
+    rows_end = std::min<std::size_t>(rows_end, header.sector_after_sixteen_base);
+  }
+  CodedLevelEnd end;
+  if (!add_coded_rows(sector_range(file, rows_sector, rows_end), tables->view, planes, end, why)) {
+    return Failure{DecodeFailure::level_damaged, "16Base " + why};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level) {
+  DecodedPlanes result;
+  auto fail = [&result](DecodeFailure kind, std::string why) {
+    result.failure = kind;
+    result.why = std::move(why);
+    result.planes = {};
+    return std::move(result);
+  };
+
+  std::string why;
+  const auto header = read_image_pac_header(file, why);
+  if (!header) return fail(DecodeFailure::not_an_image_pac, why);
+  result.quarter_turns = header->quarter_turns;
+
+  if (level == Level::sixty_four_base) {
+    return fail(DecodeFailure::level_unsupported, "64Base needs the Image Pac extension files, which are not read");
+  }
+  if (level > header->highest_level) {
+    return fail(DecodeFailure::level_absent, "the file holds levels up to " +
+                                                 std::string(level_name(header->highest_level)) + ", not " +
+                                                 std::string(level_name(level)));
+  }
+
+  const Level plain = std::min(level, Level::base);
+  auto planes = read_plain_level(file, plain, why);
+  if (!planes) return fail(DecodeFailure::level_damaged, why);
+  result.planes = std::move(*planes);
+  if (level <= Level::base) return result;
+
+  std::size_t sixteen_base_sector = 0;
+  if (auto failure = refine_to_four_base(file, *header, result.planes, sixteen_base_sector)) {
+    return fail(failure->kind, failure->why);
+  }
+  if (level == Level::four_base) return result;
+
+  if (auto failure = refine_to_sixteen_base(file, *header, result.planes, sixteen_base_sector)) {
+    return fail(failure->kind, failure->why);
+  }
+  return result;
+}
+
+DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level) {
+  DecodedPlanes planes = decode_image_pac_planes(file, level);
+  DecodeResult result;
+  if (!planes) {
+    result.failure = planes.failure;
+    result.why = std::move(planes.why);
+    return result;
+  }
+  result.image = turn_counter_clockwise(ycc_to_rgb(planes.planes), planes.quarter_turns);
+  return result;
+}
+
+}  // namespace pixmera::photocd

@@ -1,0 +1,72 @@
+#include "photocd/orientation.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pixmera::photocd {
+
+namespace {
+
+// Square tiles keep both the rows read and the rows written in cache while a
+// quarter turn walks one image by rows and the other by columns.
+constexpr int tile = 64;
+
+void copy_pixel(const std::uint8_t* from, std::uint8_t* to) {
+  to[0] = from[0];
+  to[1] = from[1];
+  to[2] = from[2];
+}
+
+// Source pixel (x, y) lands at (y, W-1-x) for a counter-clockwise quarter
+// turn and at (H-1-y, x) for a clockwise one.
+RgbImage quarter_turn(const RgbImage& image, bool clockwise) {
+  const int w = image.width;
+  const int h = image.height;
+  RgbImage out(h, w);
+  for (int ty = 0; ty < h; ty += tile) {
+    for (int tx = 0; tx < w; tx += tile) {
+      const int y_end = std::min(ty + tile, h);
+      const int x_end = std::min(tx + tile, w);
+      for (int y = ty; y < y_end; ++y) {
+        const std::uint8_t* from = image.row(y);
+        for (int x = tx; x < x_end; ++x) {
+          std::uint8_t* to = clockwise ? out.row(x) + 3 * (h - 1 - y) : out.row(w - 1 - x) + 3 * y;
+          copy_pixel(from + 3 * x, to);
+        }
+      }
+    }
+  }
+  return out;
+}
+
+RgbImage half_turn(RgbImage image) {
+  const int w = image.width;
+  const int h = image.height;
+  for (int y = 0; y < (h + 1) / 2; ++y) {
+    std::uint8_t* top = image.row(y);
+    std::uint8_t* bottom = image.row(h - 1 - y);
+    // The middle row of an odd height swaps its halves with itself.
+    const int count = (y == h - 1 - y) ? w / 2 : w;
+    for (int x = 0; x < count; ++x) {
+      std::swap_ranges(top + 3 * x, top + 3 * x + 3, bottom + 3 * (w - 1 - x));
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
+RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns) {
+  switch (quarter_turns & 3) {
+    case 1:
+      return quarter_turn(image, false);
+    case 2:
+      return half_turn(std::move(image));
+    case 3:
+      return quarter_turn(image, true);
+    default:
+      return image;
+  }
+}
+
+}  // namespace pixmera::photocd

@@ -1,0 +1,19 @@
+// The console conversion job and the conversion worker it shares with the
+// window.
+#pragma once
+
+#include <cstdint>
+
+namespace pixmera {
+
+// Validates the job, lists the settings in debug mode, imports the input,
+// runs the worker on a thread of its own and prints the summary. Returns the
+// exit status: 0 when everything asked for was converted, 1 after an
+// "Error: " line or when a file was not converted.
+int run_conversion_job(bool quiet);
+
+// Converts every entry of the input collection while the progress record's
+// running flag is set. Returns 0.
+int conversion_worker();
+
+}  // namespace pixmera

@@ -1,0 +1,22 @@
+// The output file naming mask: placeholders such as "%filename%" and "%n%"
+// in the "Filename Mask" setting stand for parts of the input name, the
+// output extension, the date and time, picture properties and counters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pixmera {
+
+// The mask with its placeholders replaced (the mask is lower-cased first).
+std::string output_file_name();
+// Output folder, the sub-folder text when "Keep Subfolders" is on, then the
+// output file name.
+std::string output_file_path();
+// Replaces every occurrence of one placeholder (any case) by its value.
+std::string replace_placeholder(std::string_view text, std::string_view placeholder);
+// The watermark text with its placeholders expanded; only when the text holds
+// at least two "%".
+std::string expand_watermark_text(std::string_view text);
+
+}  // namespace pixmera

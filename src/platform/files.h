@@ -1,0 +1,48 @@
+// File system services: sizes, folders, deletion, times, atomic replacement.
+// Paths are UTF-8; folder texts end in "/".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pixmera {
+
+inline constexpr int64_t kFileMissing = -1;
+inline constexpr int64_t kFileIsFolder = -2;
+
+// The size in bytes of a regular file; kFileMissing when there is nothing
+// readable at the path, kFileIsFolder for a folder.
+int64_t file_size(const std::string& path);
+bool file_exists(const std::string& path);
+bool is_folder(const std::string& path);
+bool delete_file(const std::string& path);
+// Creates the folder and its parents; true when it exists afterwards.
+bool make_folders(const std::string& path);
+
+// Modification time in seconds since 1970; false when it cannot be read.
+bool file_modified_time(const std::string& path, int64_t& seconds);
+bool set_file_modified_time(const std::string& path, int64_t seconds);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk
+// and renames it over `path`, so a crash or a full disk leaves either the old
+// file or the new one, never a half-written one.
+bool write_file_atomically(const std::string& path, std::string_view bytes);
+bool read_file(const std::string& path, std::string& bytes);
+
+// A fresh, unused file name in `folder` (created empty, mode 0600) that
+// starts with `prefix`; empty when none could be made.
+std::string make_temporary_file(const std::string& folder, std::string_view prefix,
+                                std::string_view suffix);
+bool rename_file(const std::string& from, const std::string& to);
+// True when both paths name the same existing file (same device and inode).
+bool same_file(const std::string& a, const std::string& b);
+
+// The folder of the running executable, with a trailing "/".
+std::string program_folder();
+// The folder that holds the private helper programs: <prefix>/lib/pixmera/.
+std::string private_folder();
+// $XDG_CONFIG_HOME/Varnelo/pixmera/ (or ~/.config/...), created when missing.
+std::string configuration_folder();
+
+}  // namespace pixmera
