@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "settings/product.h"
+#include "util/text.h"
 
 namespace pixmera {
 
@@ -55,12 +56,21 @@ bool set_file_modified_time(const std::string& path, int64_t seconds) {
 
 std::string make_temporary_file(const std::string& folder, std::string_view prefix,
                                 std::string_view suffix) {
-  std::string pattern = folder + std::string(prefix) + "XXXXXX" + std::string(suffix);
-  std::string buffer = pattern;
-  const int fd = ::mkstemps(buffer.data(), static_cast<int>(suffix.size()));
-  if (fd < 0) return {};
-  ::close(fd);
-  return buffer;
+  // Created like any new file (mode 0666 less the umask), so a picture
+  // renamed into place gets the permissions the user expects.
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = folder + std::string(prefix);
+    for (int i = 0; i < 8; ++i) name += kLetters[random_between(0, sizeof kLetters - 2)];
+    name += suffix;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) return {};
+  }
+  return {};
 }
 
 bool rename_file(const std::string& from, const std::string& to) {

@@ -1,0 +1,47 @@
+# make run   install what is needed, build, convert the bundled sample PhotoCD
+# make test  install what is needed, build, run every test (plain and ASan+UBSan)
+
+JOBS ?= $(shell nproc)
+RELEASE := build/release
+SANITIZE := build/sanitize
+SAMPLE := samples/sample.pcd
+OUT := $(CURDIR)/out
+
+.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz clean
+
+bootstrap:
+	@scripts/bootstrap
+
+$(RELEASE)/CMakeCache.txt:
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPIXMERA_WERROR=ON
+
+$(SANITIZE)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON
+
+build: bootstrap $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS)
+
+build-sanitize: bootstrap $(SANITIZE)/CMakeCache.txt
+	cmake --build $(SANITIZE) -j $(JOBS)
+
+run: build
+	@mkdir -p $(OUT)
+	$(RELEASE)/bin/pixmera -i $(SAMPLE) -o $(OUT)
+	@echo "The TIFF is in $(OUT)/:" && ls -l $(OUT)/*.tiff
+
+test-release: build
+	cd $(RELEASE) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: build-sanitize
+	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-release test-sanitize
+
+# libFuzzer targets (clang); not part of `make test`.
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPIXMERA_FUZZ=ON -DPIXMERA_TESTS=OFF
+	cmake --build build/fuzz -j $(JOBS)
+
+clean:
+	rm -rf build out

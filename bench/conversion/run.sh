@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Console conversion benchmarks. Each figure is a ratio against a peer
+# measured in the same run, on the same machine, so it holds on slow and fast
+# machines alike. Usage: bench/conversion/run.sh [build-dir] [repeats]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+build=${1:-$top/build/release}
+repeats=${2:-9}
+pixmera=$build/bin/pixmera
+ours=$build/lib/pixmera/convert
+fixture=$top/tests/data/pcd/kodak_16base.pcd
+base_fixture=$top/tests/data/pcd/base_only.pcd
+[ -x "$pixmera" ] || { echo "build first: $pixmera is missing" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/pixmera-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
+mkdir -p "$work/out" "$work/config"
+
+now() { date +%s%N; }
+# median_ms CMD...: the median wall time of `repeats` runs, in milliseconds.
+median_ms() {
+  local times=() t0 t1 i
+  for ((i = 0; i < repeats; i++)); do
+    t0=$(now); "$@" >/dev/null 2>&1 || true; t1=$(now)
+    times+=($(( (t1 - t0) / 1000 )))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.2f", a[int((NR+1)/2)]/1000}'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo "# $(date -u +%Y-%m-%d) $(uname -m), $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+
+# 1. The program's own cost: a whole conversion against its converter runs
+# timed alone (index 6 fails at once, index 5 decodes), plus the two fixed
+# 30 ms pauses that follow them.
+whole=$(median_ms "$pixmera" -q -i "$fixture" -o "$work/out")
+converters_alone() {
+  "$ours" -quiet -colorspace sRGB -orient TopLeft "$fixture[6]" "$work/alone.tga" || true
+  "$ours" -quiet -colorspace sRGB -orient TopLeft "$fixture[5]" "$work/alone.tga"
+  rm -f "$work/alone.tga"
+}
+alone=$(median_ms converters_alone)
+own=$(awk -v w="$whole" -v a="$alone" 'BEGIN { printf "%.2f", (w - 60) / a }')
+echo "16Base conversion: whole run ${whole} ms, converter runs alone ${alone} ms;" \
+     "ratio without the 60 ms of pauses ${own} (goal < 1.10)"
+
+# 2. Start-up of the console face against ImageMagick's.
+if command -v convert >/dev/null && [ "$(command -v convert)" != "$ours" ]; then
+  v_ours=$(median_ms "$pixmera" -v)
+  v_im=$(median_ms convert -version)
+  echo "start-up: pixmera -v ${v_ours} ms, convert -version ${v_im} ms; ratio $(ratio "$v_ours" "$v_im") (goal <= 1.2)"
+fi
+
+# 3. No converter at all: seven failed attempts, then FreeImage's Base decode.
+none=$(PIXMERA_CONVERTER=$work/no-such-converter median_ms "$pixmera" -q -i "$base_fixture" -o "$work/out")
+echo "no converter: ${none} ms for seven failed attempts and the FreeImage decode (goal < 500 ms)"

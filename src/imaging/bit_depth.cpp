@@ -1,0 +1,87 @@
+// Colour depth conversion: the last operation before saving brings the
+// picture to the depth the output format is written with.
+#include <string>
+
+#include "imaging/operations.h"
+#include "pipeline/current_file.h"
+#include "pipeline/format_tables.h"
+#include "util/text.h"
+
+namespace pixmera {
+
+namespace {
+
+bool is_one_of(std::string_view extension, std::initializer_list<std::string_view> list) {
+  for (std::string_view entry : list) {
+    if (entry == extension) return true;
+  }
+  return false;
+}
+
+Image to_16_bits(Image picture, std::string_view extension) {
+  if (bpp_of(picture) > 32) picture = to_24_bits(std::move(picture));
+  if (!picture) return picture;
+  // Icons and Targa files store 16-bit pixels as 5-5-5.
+  if (is_one_of(extension, {"ico", "tga"})) {
+    return adopt(FreeImage_ConvertTo16Bits555(picture.get()));
+  }
+  return adopt(FreeImage_ConvertTo16Bits565(picture.get()));
+}
+
+Image to_8_bits(Image picture, std::string_view extension) {
+  // The JPEG family takes 8 bits as greyscale; every other format gets a
+  // 256-colour palette chosen by Wu's quantiser.
+  if (is_one_of(extension, {"j2k", "jp2", "jpg", "jxr"})) {
+    return adopt(FreeImage_ConvertTo8Bits(picture.get()));
+  }
+  if (bpp_of(picture) != 24) picture = to_24_bits(std::move(picture));
+  if (!picture) return picture;
+  return adopt(FreeImage_ColorQuantizeEx(picture.get(), FIQ_WUQUANT, 256, 0, nullptr));
+}
+
+}  // namespace
+
+int32_t choose_automatic_depth(std::string_view extension, int32_t source_bpp) {
+  const std::vector<std::string> depths = split(allowed_bpp_of(extension), ',');
+  int32_t depth = 0;
+  for (const std::string& field : depths) {
+    depth = std::atoi(field.c_str());
+    if (depth >= source_bpp) return depth;
+  }
+  return depth;
+}
+
+Image convert_bit_depth(Image picture) {
+  if (!picture) return picture;
+  CurrentFile& file = g_current_file;
+  if (file.automatic_depth != 0) {
+    file.output_bpp = choose_automatic_depth(file.conversion_type, file.source_bpp);
+  }
+  const int32_t target = file.output_bpp;
+  if (static_cast<int32_t>(bpp_of(picture)) == target) return picture;
+
+  FIBITMAP* source = picture.get();
+  switch (target) {
+    case 96:
+      return adopt(FreeImage_ConvertToRGBF(source));
+    case 48:
+      return adopt(FreeImage_ConvertToRGB16(source));
+    case 32:
+      return adopt(FreeImage_ConvertTo32Bits(source));
+    case 24:
+      return to_24_bits(std::move(picture));
+    case 16:
+      return to_16_bits(std::move(picture), file.conversion_type);
+    case 8:
+      return to_8_bits(std::move(picture), file.conversion_type);
+    case 4:
+      return adopt(FreeImage_ConvertTo4Bits(source));
+    case 1:
+      return adopt(FreeImage_Dither(source, FID_FS));
+    default:
+      // A depth no format is written with: the file is not converted.
+      return Image();
+  }
+}
+
+}  // namespace pixmera

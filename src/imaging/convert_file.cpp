@@ -1,0 +1,171 @@
+#include "imaging/convert_file.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "imaging/operations.h"
+#include "pipeline/current_file.h"
+#include "pipeline/naming_mask.h"
+#include "platform/files.h"
+#include "util/text.h"
+
+namespace pixmera {
+
+namespace {
+
+constexpr int kFirstSubImage = 6;
+constexpr auto kPauseAfterConverter = std::chrono::milliseconds(30);
+
+void pause_after_converter() { std::this_thread::sleep_for(kPauseAfterConverter); }
+
+// The converter's picture when it left one, else FreeImage's PhotoCD loader.
+Image load_decoded_picture(const std::string& tga_path, const std::string& input_path) {
+  if (file_size(tga_path) > 0) return adopt(FreeImage_Load(FIF_TARGA, tga_path.c_str(), 0));
+  return load_photocd_fallback(input_path);
+}
+
+// Horizontal and vertical resolution in dots per metre: the loader's values,
+// replaced by EXIF "XResolution"/"YResolution" (dots per inch) when present.
+struct Resolution {
+  unsigned x = 0;
+  unsigned y = 0;
+};
+
+unsigned exif_resolution(FIBITMAP* picture, const char* tag_name, unsigned fallback) {
+  FITAG* tag = nullptr;
+  if (!FreeImage_GetMetadata(FIMD_EXIF_MAIN, picture, tag_name, &tag) || tag == nullptr) {
+    return fallback;
+  }
+  const void* value = FreeImage_GetTagValue(tag);
+  if (value == nullptr || FreeImage_GetTagLength(tag) < 4) return fallback;
+  // A rational's first word is its numerator; the denominator is taken as 1.
+  uint32_t dots_per_inch = 0;
+  std::memcpy(&dots_per_inch, value, sizeof dots_per_inch);
+  return static_cast<unsigned>(dots_per_metre(dots_per_inch));
+}
+
+Resolution read_resolution(FIBITMAP* picture) {
+  Resolution resolution{FreeImage_GetDotsPerMeterX(picture), FreeImage_GetDotsPerMeterY(picture)};
+  if (FreeImage_GetMetadataCount(FIMD_EXIF_MAIN, picture) != 0) {
+    resolution.x = exif_resolution(picture, "XResolution", resolution.x);
+    resolution.y = exif_resolution(picture, "YResolution", resolution.y);
+  }
+  return resolution;
+}
+
+// Saves to a temporary file beside the output and renames it into place, so
+// a failed save leaves neither a truncated file nor a destroyed older one.
+bool save_picture(FIBITMAP* picture, const std::string& path) {
+  const std::string folder(folder_of(path));
+  const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
+  if (temp.empty()) return false;
+  const bool saved =
+      FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id), picture,
+                     temp.c_str(), g_current_file.save_flags) != FALSE;
+  if (saved && rename_file(temp, path)) return true;
+  delete_file(temp);
+  return false;
+}
+
+// The operation chain in its fixed order; every operation checks its own
+// switch. Returns the picture to save (empty when an operation failed).
+Image run_operations(Image picture) {
+  picture = rotate(std::move(picture));
+  picture = resize(std::move(picture), width_of(picture), height_of(picture));
+  const int32_t width = width_of(picture);
+  const int32_t height = height_of(picture);
+  flip(picture);
+  picture = adjust_colors(std::move(picture));
+  picture = greyscale(std::move(picture));
+  picture = threshold(std::move(picture));
+  picture = dither(std::move(picture));
+  picture = frame(std::move(picture), width, height);
+  g_current_file.mask_width = width;
+  g_current_file.mask_height = height;
+  g_current_file.mask_size_valid = 1;
+  picture = watermark(std::move(picture), width, height);
+  return convert_bit_depth(std::move(picture));
+}
+
+bool convert_and_save(const std::string& input_path, const std::string& tga_path) {
+  const std::string converter = find_converter();
+  for (int index = kFirstSubImage; index >= 0 && !file_exists(tga_path); --index) {
+    run_converter(converter, input_path, index, tga_path);
+    pause_after_converter();
+  }
+  Image picture = load_decoded_picture(tga_path, input_path);
+  if (width_of(picture) == 0 || height_of(picture) == 0) return false;
+  g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
+
+  // A converter asked for a level the file lacks may hand back a stretched
+  // picture (6144x2048 from a 16Base pack); its short side tells the level
+  // to ask for instead.
+  const int index = second_conversion_index(width_of(picture), height_of(picture));
+  if (index >= 0) {
+    delete_file(tga_path);
+    pause_after_converter();
+    run_converter(converter, input_path, index, tga_path);
+    picture = load_decoded_picture(tga_path, input_path);
+    if (width_of(picture) == 0 || height_of(picture) == 0) return false;
+    g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
+  }
+
+  const Resolution resolution = read_resolution(picture.get());
+  picture = run_operations(std::move(picture));
+  if (!picture) return false;
+  FreeImage_SetDotsPerMeterX(picture.get(), resolution.x);
+  FreeImage_SetDotsPerMeterY(picture.get(), resolution.y);
+
+  g_current_file.output_path = output_file_path();
+  const std::string& output = g_current_file.output_path;
+  // Never write over the picture being converted.
+  if (output == input_path || same_file(output, input_path)) return false;
+  if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
+  return save_picture(picture.get(), output);
+}
+
+}  // namespace
+
+int second_conversion_index(int width, int height) {
+  if (width <= 0 || height <= 0) return -1;
+  const bool landscape = width >= height;
+  const double ratio = landscape ? static_cast<double>(width) / height
+                                 : static_cast<double>(height) / width;
+  if (ratio <= 1.6) return -1;
+  switch (landscape ? height : width) {
+    case 2048:
+      return 5;
+    case 1024:
+      return 4;
+    case 512:
+      return 3;
+    default:
+      return -1;
+  }
+}
+
+int32_t dots_per_metre(double dots_per_inch) {
+  // Held inside the 32-bit range: EXIF values come from the file.
+  const double value = dots_per_inch / 0.0254 + 0.5;
+  if (!(value > 0.0)) return 0;
+  if (value >= 2147483647.0) return 2147483647;
+  return static_cast<int32_t>(value);
+}
+
+bool convert_current_file() {
+  const std::string input_path = g_current_file.input_path;
+  const std::string name(file_name_of(input_path));
+  const size_t dot = name.find_last_of('.');
+  const std::string tga_path =
+      configuration_folder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".tga";
+  if (file_exists(tga_path)) delete_file(tga_path);
+
+  const bool saved = convert_and_save(input_path, tga_path);
+
+  if (file_exists(tga_path)) delete_file(tga_path);
+  g_current_file.input_path = input_path;
+  return saved;
+}
+
+}  // namespace pixmera

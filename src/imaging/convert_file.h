@@ -1,0 +1,45 @@
+// The per-file conversion step: one input file of the current-file record
+// becomes one output file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "imaging/image.h"
+
+namespace pixmera {
+
+// Decodes the current input, runs the operation chain, converts the bit
+// depth and saves under the name the mask builds. True when the output file
+// was written; the output path is left in the current-file record.
+bool convert_current_file();
+
+// FreeImage save flags for an output extension, from its settings.
+int32_t compute_save_flags(std::string_view extension);
+
+// The external converter: PIXMERA_CONVERTER when set, else "convert" in the
+// private folder, else "convert" through PATH. Empty when none is found.
+std::string find_converter();
+// The arguments of one converter run for a sub-image index.
+std::vector<std::string> converter_arguments(const std::string& input_path, int index,
+                                             const std::string& tga_path);
+// Runs the converter once; when it hangs past its time limit or crashes, any
+// file it left at `tga_path` is deleted, so the attempt counts as failed.
+void run_converter(const std::string& converter, const std::string& input_path, int index,
+                   const std::string& tga_path);
+
+// The sub-image index of the second conversion for a picture of that size,
+// or -1 when none is needed.
+int second_conversion_index(int width, int height);
+
+// FreeImage's own PhotoCD loader, used when the converter left nothing. It
+// refuses files that are no PhotoCD image pack (or too short to hold the
+// Base image) and turns its result upright.
+Image load_photocd_fallback(const std::string& path);
+
+// Dots per metre for a dots-per-inch value: (value / 0.0254 + 0.5), truncated.
+int32_t dots_per_metre(double dots_per_inch);
+
+}  // namespace pixmera
