@@ -18,10 +18,10 @@ struct InputFormat {
 };
 
 struct OutputFormat {
-  int32_t format_id;         // FreeImage's FREE_IMAGE_FORMAT value
-  std::string extension;     // lower case, the key
-  std::string description;   // "Tagged Image File Format"
-  std::string allowed_bpp;   // "1,4,8,24,32,48,96"
+  int32_t format_id;        // FreeImage's FREE_IMAGE_FORMAT value
+  std::string extension;    // lower case, the key
+  std::string description;  // "Tagged Image File Format"
+  std::string allowed_bpp;  // "1,4,8,24,32,48,96"
 };
 
 // Fills the input table (79 extensions in insertion order) and derives the

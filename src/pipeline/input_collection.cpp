@@ -1,11 +1,62 @@
-// PLACEHOLDER - replaced by the input collection implementation.
 #include "pipeline/input_collection.h"
+
+#include <unordered_map>
+
+#include "pipeline/current_file.h"
+#include "pipeline/format_tables.h"
+#include "platform/files.h"
+#include "util/text.h"
+
 namespace pixmera {
-namespace { std::vector<InputEntry> g_entries; size_t g_next = 0; }
-int32_t add_input_file(const std::string& path) { g_entries.push_back({path, 1, {}}); return 1; }
-std::string sub_folder_text(std::string_view, std::string_view) { return {}; }
+
+namespace {
+
+// Entries in the order they were added, with an index by path so a second
+// add of the same path is found without a walk.
+std::vector<InputEntry> g_entries;
+std::unordered_map<std::string, size_t> g_index_by_path;
+size_t g_next_entry = 0;
+
+}  // namespace
+
+int32_t add_input_file(const std::string& path) {
+  // A missing file (-1) or a folder (-2) is not refused here: whether it can
+  // be converted shows when the worker reaches it. Only a file known to be
+  // empty is turned away.
+  if (file_size(path) == 0) return 0;
+  if (!is_accepted_input_extension(to_lower(extension_of(path)))) return 0;
+
+  // Every stored entry carries the added mark, so being indexed means added.
+  if (!g_index_by_path.emplace(path, g_entries.size()).second) return 0;
+  g_entries.push_back({path, 1, sub_folder_text(path, g_current_file.given_input_path)});
+  return 1;
+}
+
+// Only a base at the start of the file's folder is removed. Removing it
+// wherever it occurs would turn /in/a/in/x.pcd (base /in/) into "a" and send
+// the output one level up under a folder with no trailing "/"; a base that
+// appears only further down (/data/in/x.pcd) is not the file's base at all.
+std::string sub_folder_text(std::string_view path, std::string_view base) {
+  if (path.empty() || base.empty()) return {};
+  std::string base_folder(base);
+  if (base_folder.back() != '/') base_folder += '/';
+  const std::string_view folder = folder_of(path);
+  if (!folder.starts_with(base_folder)) return {};
+  return std::string(folder.substr(base_folder.size()));
+}
+
 const std::vector<InputEntry>& input_collection() { return g_entries; }
-void clear_input_collection() { g_entries.clear(); }
-void reset_input_iteration() { g_next = 0; }
-const InputEntry* next_input_entry() { return g_next < g_entries.size() ? &g_entries[g_next++] : nullptr; }
+
+void clear_input_collection() {
+  g_entries.clear();
+  g_index_by_path.clear();
+  g_next_entry = 0;
+}
+
+void reset_input_iteration() { g_next_entry = 0; }
+
+const InputEntry* next_input_entry() {
+  return g_next_entry < g_entries.size() ? &g_entries[g_next_entry++] : nullptr;
+}
+
 }  // namespace pixmera

@@ -1,9 +1,138 @@
-// PLACEHOLDER - replaced by the naming mask implementation.
 #include "pipeline/naming_mask.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 #include "pipeline/current_file.h"
+#include "settings/settings.h"
+#include "util/text.h"
+
 namespace pixmera {
-std::string output_file_name() { return "out.tiff"; }
-std::string output_file_path() { return g_current_file.output_folder + output_file_name(); }
-std::string replace_placeholder(std::string_view t, std::string_view) { return std::string(t); }
-std::string expand_watermark_text(std::string_view t) { return std::string(t); }
+
+namespace {
+
+constexpr std::string_view kDefaultMask = "%filename%.%ext%";
+
+std::string zero_padded(int64_t value, size_t width) {
+  std::string digits = std::to_string(value < 0 ? -value : value);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return value < 0 ? "-" + digits : digits;
+}
+
+std::string title_case(std::string_view text) {
+  std::string out = to_lower(text);
+  if (!out.empty()) out.front() = to_upper(out.substr(0, 1)).front();
+  return out;
+}
+
+// The file part of the input path without its last extension.
+std::string base_name() {
+  const std::string_view name = file_name_of(g_current_file.input_path);
+  return std::string(name.substr(0, name.find_last_of('.')));
+}
+
+using PlaceholderValue = std::string (*)(const std::tm& now);
+
+struct Placeholder {
+  std::string_view text;  // lower case
+  PlaceholderValue value;
+};
+
+// Tried in this order.
+const Placeholder kPlaceholders[] = {
+    {"%filename%", [](const std::tm&) { return base_name(); }},
+    {"%filename[u]%", [](const std::tm&) { return to_upper(base_name()); }},
+    {"%filename[l]%", [](const std::tm&) { return to_lower(base_name()); }},
+    {"%filename[t]%", [](const std::tm&) { return title_case(base_name()); }},
+    {"%ext%", [](const std::tm&) { return g_current_file.conversion_type; }},
+    {"%ext[u]%", [](const std::tm&) { return to_upper(g_current_file.conversion_type); }},
+    {"%ext[t]%", [](const std::tm&) { return title_case(g_current_file.conversion_type); }},
+    {"%yyyy%", [](const std::tm& now) { return zero_padded(now.tm_year + 1900, 4); }},
+    {"%mm%", [](const std::tm& now) { return zero_padded(now.tm_mon + 1, 2); }},
+    {"%dd%", [](const std::tm& now) { return zero_padded(now.tm_mday, 2); }},
+    {"%hh%", [](const std::tm& now) { return zero_padded(now.tm_hour, 2); }},
+    {"%ii%", [](const std::tm& now) { return zero_padded(now.tm_min, 2); }},
+    {"%ss%", [](const std::tm& now) { return zero_padded(now.tm_sec, 2); }},
+    {"%bpp%", [](const std::tm&) { return std::to_string(g_current_file.output_bpp); }},
+    {"%width%", [](const std::tm&) { return std::to_string(g_current_file.mask_width); }},
+    {"%height%", [](const std::tm&) { return std::to_string(g_current_file.mask_height); }},
+    {"%frame%", [](const std::tm&) { return std::to_string(g_current_file.frame_number); }},
+    {"%rnd%", [](const std::tm&) { return zero_padded(g_current_file.random_number, 5); }},
+    {"%n%", [](const std::tm&) { return zero_padded(g_current_file.file_counter, 5); }},
+};
+
+// std::localtime shares one static result; the lock keeps two threads that
+// name files at the same moment from reading each other's half-written copy.
+std::tm local_time_now() {
+  static std::mutex mutex;
+  const std::time_t seconds = std::time(nullptr);
+  std::lock_guard lock(mutex);
+  const std::tm* local = std::localtime(&seconds);
+  return local ? *local : std::tm{};
+}
+
+}  // namespace
+
+std::string expand_placeholders(std::string_view text, const std::tm& now) {
+  // The text is cut into pieces: literal text still to be searched and
+  // values already put in. Only literal pieces are searched for the next
+  // placeholder.
+  struct Piece {
+    std::string text;
+    bool literal;
+  };
+  std::vector<Piece> pieces{{std::string(text), true}};
+  for (const Placeholder& placeholder : kPlaceholders) {
+    std::vector<Piece> next;
+    for (Piece& piece : pieces) {
+      if (!piece.literal) {
+        next.push_back(std::move(piece));
+        continue;
+      }
+      const std::string folded = to_lower(piece.text);
+      size_t from = 0;
+      for (size_t hit = folded.find(placeholder.text); hit != std::string::npos;
+           hit = folded.find(placeholder.text, from)) {
+        next.push_back({piece.text.substr(from, hit - from), true});
+        next.push_back({placeholder.value(now), false});
+        from = hit + placeholder.text.size();
+      }
+      next.push_back({piece.text.substr(from), true});
+    }
+    pieces = std::move(next);
+  }
+  std::string out;
+  for (const Piece& piece : pieces) out += piece.text;
+  return out;
+}
+
+std::string output_file_name(const std::tm& now) {
+  std::string mask = to_lower(g_settings.filename_mask);
+  if (mask.empty()) mask = kDefaultMask;
+  return expand_placeholders(mask, now);
+}
+
+std::string output_file_name() { return output_file_name(local_time_now()); }
+
+std::string output_file_path() {
+  std::string path = g_current_file.output_folder;
+  if (g_settings.keep_subfolders != 0) path += g_current_file.sub_folder;
+  return path + output_file_name();
+}
+
+std::string replace_placeholder(std::string_view text, std::string_view placeholder) {
+  for (const Placeholder& known : kPlaceholders) {
+    if (equals_ignore_case(known.text, placeholder)) {
+      return replace_all_ignore_case(text, known.text, known.value(local_time_now()));
+    }
+  }
+  return std::string(text);
+}
+
+std::string expand_watermark_text(std::string_view text) {
+  if (std::count(text.begin(), text.end(), '%') < 2) return std::string(text);
+  return expand_placeholders(text, local_time_now());
+}
+
 }  // namespace pixmera

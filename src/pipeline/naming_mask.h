@@ -3,6 +3,7 @@
 // output extension, the date and time, picture properties and counters.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,8 @@ namespace pixmera {
 
 // The mask with its placeholders replaced (the mask is lower-cased first).
 std::string output_file_name();
+// The same with the date and time placeholders taken from `now`.
+std::string output_file_name(const std::tm& now);
 // Output folder, the sub-folder text when "Keep Subfolders" is on, then the
 // output file name.
 std::string output_file_path();
@@ -18,5 +21,10 @@ std::string replace_placeholder(std::string_view text, std::string_view placehol
 // The watermark text with its placeholders expanded; only when the text holds
 // at least two "%".
 std::string expand_watermark_text(std::string_view text);
+
+// Replaces every placeholder, compared without regard to case, in list order.
+// Replaced values are never searched again, so an input name that itself
+// holds "%n%" stays as it is.
+std::string expand_placeholders(std::string_view text, const std::tm& now);
 
 }  // namespace pixmera
