@@ -114,6 +114,8 @@ void walk_parameters(Walk& walk) {
   }
 }
 
+}  // namespace
+
 void prepare_command_line_mode() {
   build_input_format_table();
   build_output_format_table();
@@ -125,7 +127,11 @@ void prepare_command_line_mode() {
   build_catalogue();
 }
 
-}  // namespace
+ParsedParameters parse_parameters(const std::vector<std::string>& parameters) {
+  Walk walk{parameters, 0, {}, false, false};
+  walk_parameters(walk);
+  return ParsedParameters{walk.error, walk.quiet, walk.pause};
+}
 
 std::string option_name(std::string_view parameter) {
   const std::string_view trimmed = trim_spaces(parameter);
@@ -173,8 +179,7 @@ CommandLineResult run_command_line(std::string_view program_name,
     return result;
   }
 
-  Walk walk{parameters, 0, {}, false, false};
-  walk_parameters(walk);
+  const ParsedParameters walk = parse_parameters(parameters);
 
   if (!walk.error.empty()) {
     console_set_title(title_text());

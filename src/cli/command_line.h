@@ -26,6 +26,20 @@ struct CommandLineResult {
 CommandLineResult run_command_line(std::string_view program_name,
                                    const std::vector<std::string>& parameters);
 
+// What the walk over the parameters found. The options it met are already
+// applied to the Settings and current-file records.
+struct ParsedParameters {
+  std::string error;  // the one error that stopped the walk, or empty
+  bool quiet = false;
+  bool pause = false;
+};
+
+// Walks every parameter left to right and applies the options it knows.
+ParsedParameters parse_parameters(const std::vector<std::string>& parameters);
+
+// Prepares the tables, the command-line defaults and the catalogue.
+void prepare_command_line_mode();
+
 // The upper-cased option name of a parameter, empty when it is no option.
 std::string option_name(std::string_view parameter);
 // The value of a parameter: after the first "=" of a "--" option, else the

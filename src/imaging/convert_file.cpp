@@ -25,13 +25,6 @@ Image load_decoded_picture(const std::string& tga_path, const std::string& input
   return load_photocd_fallback(input_path);
 }
 
-// Horizontal and vertical resolution in dots per metre: the loader's values,
-// replaced by EXIF "XResolution"/"YResolution" (dots per inch) when present.
-struct Resolution {
-  unsigned x = 0;
-  unsigned y = 0;
-};
-
 unsigned exif_resolution(FIBITMAP* picture, const char* tag_name, unsigned fallback) {
   FITAG* tag = nullptr;
   if (!FreeImage_GetMetadata(FIMD_EXIF_MAIN, picture, tag_name, &tag) || tag == nullptr) {
@@ -45,6 +38,8 @@ unsigned exif_resolution(FIBITMAP* picture, const char* tag_name, unsigned fallb
   return static_cast<unsigned>(dots_per_metre(dots_per_inch));
 }
 
+}  // namespace
+
 Resolution read_resolution(FIBITMAP* picture) {
   Resolution resolution{FreeImage_GetDotsPerMeterX(picture), FreeImage_GetDotsPerMeterY(picture)};
   if (FreeImage_GetMetadataCount(FIMD_EXIF_MAIN, picture) != 0) {
@@ -53,6 +48,8 @@ Resolution read_resolution(FIBITMAP* picture) {
   }
   return resolution;
 }
+
+namespace {
 
 // Saves to a temporary file beside the output and renames it into place, so
 // a failed save leaves neither a truncated file nor a destroyed older one.

@@ -39,6 +39,14 @@ int second_conversion_index(int width, int height);
 // Base image) and turns its result upright.
 Image load_photocd_fallback(const std::string& path);
 
+// Horizontal and vertical resolution in dots per metre: the loader's values,
+// replaced by EXIF "XResolution"/"YResolution" (dots per inch) when present.
+struct Resolution {
+  unsigned x = 0;
+  unsigned y = 0;
+};
+Resolution read_resolution(FIBITMAP* picture);
+
 // Dots per metre for a dots-per-inch value: (value / 0.0254 + 0.5), truncated.
 int32_t dots_per_metre(double dots_per_inch);
 
