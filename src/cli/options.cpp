@@ -1,10 +1,6 @@
 #include "cli/options.h"
 
-#include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <limits>
 
 #include "settings/ini_file.h"
 #include "settings/keywords.h"
@@ -30,8 +26,7 @@ constexpr OptionSpec text(std::string_view name, std::string_view group, std::st
   return {name, K::Text, 0, group, key, 0, extra_key, extra_value};
 }
 constexpr OptionSpec flag(std::string_view name, std::string_view group, std::string_view key,
-                          int32_t value, std::string_view extra_key = {},
-                          int32_t extra_value = 0) {
+                          int32_t value, std::string_view extra_key = {}, int32_t extra_value = 0) {
   return {name, K::Flag, 0, group, key, value, extra_key, extra_value};
 }
 
@@ -149,14 +144,9 @@ constexpr std::array kOptions = {
 };
 
 void store_int(Settings& settings, std::string_view group, std::string_view key, int32_t value) {
-  if (const SettingField* field = find_setting(group, key)) set_setting_int(settings, *field, value);
-}
-
-int digit_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return 99;
+  if (const SettingField* field = find_setting(group, key)) {
+    set_setting_int(settings, *field, value);
+  }
 }
 
 }  // namespace
@@ -194,82 +184,26 @@ void apply_option(const OptionSpec& option, std::string_view value, Settings& se
       set_setting_int(settings, *field, option.flag_value);
       break;
   }
-  if (!option.extra_key.empty()) store_int(settings, option.group, option.extra_key, option.extra_value);
+  if (!option.extra_key.empty()) {
+    store_int(settings, option.group, option.extra_key, option.extra_value);
+  }
 }
 
 bool apply_profile(const std::string& path, Settings& settings) {
   if (path.empty()) return false;
   IniDocument document;
   if (!load_ini(path, document)) return false;
+  apply_profile_document(document, settings);
+  return true;
+}
+
+void apply_profile_document(const IniDocument& document, Settings& settings) {
   const IniGroup* group = find_ini_group(document, "CLI");
-  if (group == nullptr) return true;
+  if (group == nullptr) return;
   for (const IniEntry& entry : group->entries) {
     const OptionSpec* option = find_advanced_option(to_upper(entry.key), true);
     if (option != nullptr) apply_option(*option, trim_spaces(entry.value), settings);
   }
-  return true;
-}
-
-int32_t parse_number(std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-  int base = 10;
-  if (pos < text.size() && text[pos] == '$') {
-    base = 16;
-    ++pos;
-  } else if (pos < text.size() && text[pos] == '%') {
-    base = 2;
-    ++pos;
-  }
-  // Accumulated in 64 bits and held at a bound just past the 32-bit range,
-  // so arbitrarily long digit runs cannot overflow.
-  constexpr int64_t kCeiling = int64_t{1} << 32;
-  int64_t value = 0;
-  for (; pos < text.size(); ++pos) {
-    const int digit = digit_value(text[pos]);
-    if (digit >= base) break;
-    value = std::min(value * base + digit, kCeiling);
-  }
-  if (negative) value = -value;
-  value = std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                              std::numeric_limits<int32_t>::max());
-  return static_cast<int32_t>(value);
-}
-
-float parse_decimal(std::string_view text) {
-  const std::string_view trimmed = trim_blanks(text);
-  if (equals_ignore_case(trimmed, "+Infinity")) return std::numeric_limits<float>::infinity();
-  if (equals_ignore_case(trimmed, "-Infinity")) return -std::numeric_limits<float>::infinity();
-  if (equals_ignore_case(trimmed, "NaN")) return std::numeric_limits<float>::quiet_NaN();
-  std::string_view digits = trimmed;
-  if (digits.starts_with('+')) digits.remove_prefix(1);
-  // Plain decimal notation only: no "inf", "nan" or hexadecimal forms.
-  if (digits.empty() || digits.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
-    return 0.0f;
-  }
-  double value = 0.0;
-  const auto [end, error] =
-      std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
-  if (end != digits.data() + digits.size()) return 0.0f;
-  if (error == std::errc::result_out_of_range) {
-    // A negative exponent underflows to zero, anything else overflows to an
-    // infinity of the number's sign.
-    const size_t exponent = digits.find_first_of("eE");
-    if (exponent != std::string_view::npos && exponent + 1 < digits.size() &&
-        digits[exponent + 1] == '-') {
-      return 0.0f;
-    }
-    return digits.starts_with('-') ? -std::numeric_limits<float>::infinity()
-                                   : std::numeric_limits<float>::infinity();
-  }
-  if (error != std::errc()) return 0.0f;
-  if (std::fabs(value) > std::numeric_limits<float>::max()) {
-    return value < 0 ? -std::numeric_limits<float>::infinity()
-                     : std::numeric_limits<float>::infinity();
-  }
-  return static_cast<float>(value);
 }
 
 }  // namespace pixmera

@@ -1,5 +1,6 @@
 // The advanced options: one table that both the command line and a profile
-// file apply to the Settings record, and the number parsers they share.
+// file apply to the Settings record. The number parsers they share are in
+// settings/numbers.h, which the configuration file uses as well.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/ini_file.h"
+#include "settings/numbers.h"
 #include "settings/settings.h"
 
 namespace pixmera {
@@ -45,17 +48,7 @@ void apply_option(const OptionSpec& option, std::string_view value, Settings& se
 // option, in file order. False for an empty path or an unreadable file; true
 // otherwise, also when the group is missing or holds nothing usable.
 bool apply_profile(const std::string& path, Settings& settings);
-
-// Integers: blanks and tabs, a sign, then "$" and hexadecimal digits, "%" and
-// binary digits, or decimal digits; stops at the first character that does
-// not fit; no digits gives 0. Values beyond the 32-bit range are clamped to
-// it (saturation, not wrap-around), so a stray extra digit gives the largest
-// number, which the range checks then refuse.
-int32_t parse_number(std::string_view text);
-
-// "+Infinity", "-Infinity" and "NaN" in any case, otherwise a decimal number
-// with "." as the point; anything that is not a number gives 0. Magnitudes
-// beyond the float range become infinities.
-float parse_decimal(std::string_view text);
+// The part of apply_profile after the file is read.
+void apply_profile_document(const IniDocument& document, Settings& settings);
 
 }  // namespace pixmera

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,10 +36,25 @@ enum KeywordFamily : int32_t {
   kFamilyFileTimestamp = 22,
 };
 
+struct Keyword {
+  std::string_view word;
+  int32_t code;
+};
+
+// The keywords of a family in table order; empty for an unknown family.
+std::span<const Keyword> keyword_family(int32_t family);
+
 // The code of the first keyword of the family equal to the text (any case);
 // 0 for an unknown word or family, and for the print-only families 14 and 15.
 int32_t keyword_to_code(int32_t family, std::string_view text);
 // The first keyword of the family with the code; empty text when none.
 std::string code_to_keyword(int32_t family, int32_t code);
+
+// The name that prefixes a family's choices in the "Preferences" group of the
+// message catalogue ("Compression"); empty for an unknown family.
+std::string_view keyword_family_name(int32_t family);
+// What the preferences dialog shows for a keyword: the catalogue text
+// "Preferences" / family name + " " + keyword ("Compression LZW" -> "LZW").
+std::string keyword_display_text(int32_t family, std::string_view keyword);
 
 }  // namespace pixmera

@@ -181,6 +181,8 @@ struct Settings {
   std::vector<std::string> input_format_list;
   std::vector<std::string> output_format_list;
   int lock_handle = -1;  // single-instance lock; -1 when none is held
+
+  bool operator==(const Settings&) const = default;
 };
 
 extern Settings g_settings;

@@ -1,0 +1,60 @@
+// A fresh folder under the system's temporary folder, removed with all its
+// contents when the owner goes out of scope.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pixmera::test_support {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device seed;
+    const auto base = std::filesystem::temp_directory_path();
+    do {
+      path_ = base / ("pixmera-settings-" + std::to_string(seed()));
+    } while (!std::filesystem::create_directory(path_));
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder with a trailing "/".
+  std::string folder() const { return path_.string() + "/"; }
+  std::string file(std::string_view name) const { return folder() + std::string(name); }
+
+  std::string write(std::string_view name, std::string_view bytes) const {
+    const std::string path = file(name);
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  std::vector<std::string> names() const {
+    std::vector<std::string> result;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      result.push_back(entry.path().filename().string());
+    }
+    return result;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace pixmera::test_support
