@@ -3,11 +3,21 @@
 // released after it.
 #pragma once
 
+#include "platform/drawing.h"
+
 namespace pixmera {
+
+// The request the font settings make: "Font Style" 0 regular, 1 bold,
+// 2 italic, 3 bold italic; "Font Effect" 1 underline, 2 strike-out. Other
+// codes add nothing.
+FontRequest watermark_font_request();
 
 // True when the font opens (an installed family of that name, or a
 // metric-compatible alias of it; a generic fallback does not count).
 bool prepare_watermark_font();
 void release_watermark_font();
+
+// The prepared font, or nullptr outside a run or when it did not open.
+const Font* watermark_font();
 
 }  // namespace pixmera
