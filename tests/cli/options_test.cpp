@@ -264,7 +264,7 @@ TEST_F(OptionsTest, RegressionInputs) {
     }
     ++count;
   }
-  if (count == 0) GTEST_SKIP() << "no regression inputs kept in " << folder;
+  EXPECT_GT(count, 0u) << "no regression inputs kept in " << folder;
 }
 
 TEST(NumberParser, ReadsSignsBasesAndStopsAtTheFirstStranger) {
