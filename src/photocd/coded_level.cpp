@@ -39,15 +39,44 @@ struct PlaneState {
 };
 
 // Decodes one row of codes onto the prediction in `out`. Returns false on a
-// bit pattern that starts no code.
+// bit pattern that starts no code. The bits are kept in a register, topped up
+// eight bytes at a time, because this loop runs once per sample of the two
+// largest levels and the position chain is what limits its speed.
 bool add_row(BitReader& reader, const HuffmanTable& table, std::uint8_t* out, int width) {
+  const std::span<const std::uint8_t> bytes = reader.bytes();
+  std::size_t next_byte = reader.position() >> 3;
+  // Left-aligned: the next bit is bit 63. `count` bits are valid.
+  std::uint64_t cache = 0;
+  int count = 0;
+  const int skip = static_cast<int>(reader.position() & 7);
+  auto refill = [&] {
+    if (next_byte + 8 <= bytes.size()) {
+      cache |= load_be64(bytes.data() + next_byte) >> count;
+      next_byte += static_cast<std::size_t>((63 - count) >> 3);
+      count |= 56;
+    } else {
+      while (count <= 56) {
+        const std::uint64_t byte = next_byte < bytes.size() ? bytes[next_byte] : 0u;
+        cache |= byte << (56 - count);
+        ++next_byte;
+        count += 8;
+      }
+    }
+  };
+  refill();
+  cache <<= skip;
+  count -= skip;
+
   for (int x = 0; x < width; ++x) {
-    const HuffmanTable::Code code = table.lookup(reader.peek32() >> 16);
+    if (count < HuffmanTable::max_code_bits) refill();
+    const HuffmanTable::Code code = table.lookup(static_cast<std::uint32_t>(cache >> 48));
     if (code.length == 0) return false;
-    reader.skip(code.length);
+    cache <<= code.length;
+    count -= code.length;
     const int value = out[x] + code.delta;
     out[x] = static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
   }
+  reader.seek(next_byte * 8 - static_cast<std::size_t>(count));
   return true;
 }
 
@@ -85,8 +114,7 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
       return false;
     }
     if (state.table == nullptr) {
-      why = std::string(state.name) + " row " + std::to_string(row_number) + " but no Huffman table for " +
-            state.name;
+      why = std::string(state.name) + " row " + std::to_string(row_number) + " but no Huffman table for " + state.name;
       return false;
     }
     const int row = plane_number == 0 ? row_number : row_number >> 1;

@@ -26,12 +26,9 @@ constexpr std::size_t sixteen_base_table_offset = 12;
 constexpr std::size_t sixteen_base_table_sectors = 2;
 constexpr std::size_t sixteen_base_rows_offset = 14;
 
-std::size_t sectors_in(std::span<const std::uint8_t> file) {
-  return (file.size() + sector_bytes - 1) / sector_bytes;
-}
+std::size_t sectors_in(std::span<const std::uint8_t> file) { return (file.size() + sector_bytes - 1) / sector_bytes; }
 
-std::span<const std::uint8_t> sector_range(std::span<const std::uint8_t> file, std::size_t first,
-                                           std::size_t end) {
+std::span<const std::uint8_t> sector_range(std::span<const std::uint8_t> file, std::size_t first, std::size_t end) {
   const std::size_t begin_byte = std::min(first * sector_bytes, file.size());
   const std::size_t end_byte = std::min(end * sector_bytes, file.size());
   return file.subspan(begin_byte, std::max(begin_byte, end_byte) - begin_byte);
@@ -78,16 +75,17 @@ struct Failure {
 // data starts in, as far as the 4Base data tells.
 std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, const ImagePacHeader& header,
                                            YccPlanes& planes, std::size_t& sixteen_base_sector) {
-  planes.luma = upsample(planes.luma);
-  planes.chroma1 = upsample(planes.chroma1);
-  planes.chroma2 = upsample(planes.chroma2);
-
   std::string why;
   if (file.size() <= four_base_rows_sector * sector_bytes) {
-    return Failure{DecodeFailure::level_damaged, "4Base data missing: file ends at byte " + std::to_string(file.size())};
+    return Failure{DecodeFailure::level_damaged,
+                   "4Base data missing: file ends at byte " + std::to_string(file.size())};
   }
   auto tables = read_tables(sector_range(file, four_base_table_sector, four_base_rows_sector), why);
   if (!tables) return Failure{DecodeFailure::level_damaged, "4Base " + why};
+
+  planes.luma = upsample(planes.luma);
+  planes.chroma1 = upsample(planes.chroma1);
+  planes.chroma2 = upsample(planes.chroma2);
 
   // The rows end where the header says 16Base begins, when it says so
   // plausibly; a 16Base row is never mistaken for a 4Base one then.
@@ -101,10 +99,13 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, c
     return Failure{DecodeFailure::level_damaged, "4Base " + why};
   }
 
-  if (header.sector_after_four_base > four_base_rows_sector) {
-    sixteen_base_sector = header.sector_after_four_base;
+  // Prefer the header's word for where 16Base starts when its rows would lie
+  // inside the file; otherwise take the sector after the one holding the
+  // last byte of the 4Base terminator.
+  const std::size_t claimed = header.sector_after_four_base;
+  if (claimed > four_base_rows_sector && (claimed + sixteen_base_rows_offset) * sector_bytes < file.size()) {
+    sixteen_base_sector = claimed;
   } else if (end.terminator_end != 0) {
-    // The sector after the one holding the last byte of the terminator.
     sixteen_base_sector = four_base_rows_sector + (end.terminator_end - 1) / sector_bytes + 1;
   } else {
     sixteen_base_sector = 0;
@@ -188,7 +189,7 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   return result;
 }
 
-DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level) {
+DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, ChannelOrder order) {
   DecodedPlanes planes = decode_image_pac_planes(file, level);
   DecodeResult result;
   if (!planes) {
@@ -196,7 +197,7 @@ DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level) {
     result.why = std::move(planes.why);
     return result;
   }
-  result.image = turn_counter_clockwise(ycc_to_rgb(planes.planes), planes.quarter_turns);
+  result.image = turn_counter_clockwise(ycc_to_rgb(planes.planes, order), planes.quarter_turns);
   return result;
 }
 

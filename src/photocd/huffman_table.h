@@ -2,6 +2,7 @@
 // to 16 bits to signed 8-bit deltas.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,10 @@ namespace pixmera::photocd {
 class HuffmanTable {
  public:
   static constexpr int max_code_bits = 16;
+  // Codes this long or shorter are found with one load from a table small
+  // enough to stay in the first-level cache; they are nearly all the codes
+  // of a real picture. Longer ones are looked up in a sorted list.
+  static constexpr int short_code_bits = 11;
 
   struct Code {
     std::int8_t delta = 0;
@@ -30,14 +35,24 @@ class HuffmanTable {
 
   // The code the next 16 bits of the stream start with, most significant
   // bit first.
-  Code lookup(std::uint32_t next16) const { return codes_[next16]; }
+  Code lookup(std::uint32_t next16) const {
+    const Code code = short_codes_[next16 >> (max_code_bits - short_code_bits)];
+    return code.length != 0 ? code : lookup_long(next16);
+  }
 
  private:
-  HuffmanTable() : codes_(std::size_t{1} << max_code_bits) {}
+  struct LongCode {
+    std::uint32_t first;  // the code left-aligned in 16 bits
+    Code code;
+  };
 
-  // Indexed by the next 16 bits: every index that starts with a code holds
-  // that code, so one load decodes one code.
-  std::vector<Code> codes_;
+  HuffmanTable() = default;
+  Code lookup_long(std::uint32_t next16) const;
+
+  // Indexed by the next 11 bits; length 0 where the code is longer or there
+  // is none.
+  std::array<Code, std::size_t{1} << short_code_bits> short_codes_{};
+  std::vector<LongCode> long_codes_;  // ascending by `first`
 };
 
 }  // namespace pixmera::photocd

@@ -21,19 +21,13 @@ constexpr std::array<LevelRow, 6> level_table{{
     {Level::sixty_four_base, {6144, 4096}, "64Base"},
 }};
 
-const LevelRow& row_for(Level level) {
-  return level_table[static_cast<std::size_t>(level)];
-}
+const LevelRow& row_for(Level level) { return level_table[static_cast<std::size_t>(level)]; }
 
 }  // namespace
 
-Size stored_size(Level level) {
-  return row_for(level).size;
-}
+Size stored_size(Level level) { return row_for(level).size; }
 
-std::string_view level_name(Level level) {
-  return row_for(level).name;
-}
+std::string_view level_name(Level level) { return row_for(level).name; }
 
 Level level_for_index(std::optional<std::uint64_t> index) {
   if (!index) return Level::base;

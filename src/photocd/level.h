@@ -11,11 +11,11 @@ namespace pixmera::photocd {
 // Ordered from smallest to largest; the numeric order is relied on when a
 // request is compared with the highest level a file declares.
 enum class Level : std::uint8_t {
-  base_over_16,  // 192x128, stored plainly
-  base_over_4,   // 384x256, stored plainly
-  base,          // 768x512, stored plainly
-  four_base,     // 1536x1024, luma deltas over Base upsampled
-  sixteen_base,  // 3072x2048, luma and chroma deltas over 4Base upsampled
+  base_over_16,     // 192x128, stored plainly
+  base_over_4,      // 384x256, stored plainly
+  base,             // 768x512, stored plainly
+  four_base,        // 1536x1024, luma deltas over Base upsampled
+  sixteen_base,     // 3072x2048, luma and chroma deltas over 4Base upsampled
   sixty_four_base,  // 6144x4096, held in extension files this decoder does not read
 };
 

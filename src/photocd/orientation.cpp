@@ -1,6 +1,7 @@
 #include "photocd/orientation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 namespace pixmera::photocd {
@@ -18,20 +19,25 @@ void copy_pixel(const std::uint8_t* from, std::uint8_t* to) {
 }
 
 // Source pixel (x, y) lands at (y, W-1-x) for a counter-clockwise quarter
-// turn and at (H-1-y, x) for a clockwise one.
+// turn and at (H-1-y, x) for a clockwise one. Along a source row the target
+// walks down (clockwise) or up a column, one output row per pixel.
 RgbImage quarter_turn(const RgbImage& image, bool clockwise) {
   const int w = image.width;
   const int h = image.height;
-  RgbImage out(h, w);
+  RgbImage out(h, w, image.order);
+  const auto out_row_bytes = static_cast<std::ptrdiff_t>(h) * 3;
+  const std::ptrdiff_t step = clockwise ? out_row_bytes : -out_row_bytes;
   for (int ty = 0; ty < h; ty += tile) {
     for (int tx = 0; tx < w; tx += tile) {
       const int y_end = std::min(ty + tile, h);
       const int x_end = std::min(tx + tile, w);
       for (int y = ty; y < y_end; ++y) {
-        const std::uint8_t* from = image.row(y);
-        for (int x = tx; x < x_end; ++x) {
-          std::uint8_t* to = clockwise ? out.row(x) + 3 * (h - 1 - y) : out.row(w - 1 - x) + 3 * y;
-          copy_pixel(from + 3 * x, to);
+        const std::uint8_t* from = image.row(y) + 3 * tx;
+        // An offset rather than a pointer: after the last pixel it may point
+        // outside the picture, which only an integer may do.
+        std::ptrdiff_t to = clockwise ? out_row_bytes * tx + 3 * (h - 1 - y) : out_row_bytes * (w - 1 - tx) + 3 * y;
+        for (int x = tx; x < x_end; ++x, from += 3, to += step) {
+          copy_pixel(from, out.pixels.data() + to);
         }
       }
     }

@@ -36,10 +36,14 @@ bool write_tga(const RgbImage& image, const std::function<bool(std::span<const s
   if (!sink(header)) return false;
 
   const std::size_t row_bytes = static_cast<std::size_t>(image.width) * 3;
+  if (image.order == ChannelOrder::bgr) {
+    return sink(image.pixels);
+  }
   const std::size_t rows_per_piece = std::max<std::size_t>(1, piece_bytes / row_bytes);
   std::vector<std::uint8_t> piece(rows_per_piece * row_bytes);
   for (int y = 0; y < image.height;) {
-    const int rows = static_cast<int>(std::min<std::size_t>(rows_per_piece, static_cast<std::size_t>(image.height - y)));
+    const int rows =
+        static_cast<int>(std::min<std::size_t>(rows_per_piece, static_cast<std::size_t>(image.height - y)));
     std::uint8_t* out = piece.data();
     for (int r = 0; r < rows; ++r, ++y) {
       const std::uint8_t* in = image.row(y);

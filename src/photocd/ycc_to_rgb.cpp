@@ -1,7 +1,6 @@
 #include "photocd/ycc_to_rgb.h"
 
-#include <array>
-#include <cmath>
+#include <algorithm>
 #include <vector>
 
 #include "photocd/upsample.h"
@@ -14,59 +13,52 @@ namespace {
 //            = 1.402 Y - c1 * 255 * 0.114 / (0.587 * 111.40)
 //                      - c2 * 255 * 0.299 / (0.587 * 135.64)     (green)
 //            = 1.402 Y + c1 * 255 / 111.40                       (blue)
-// with c1 = C1 - 156, c2 = C2 - 137. Each term is tabulated in 16.16 fixed
-// point; the luma table carries the +0.5 that turns the final shift into
-// rounding.
-constexpr double luma_gain = 1.402;
-constexpr double c1_zero = 156.0;
-constexpr double c2_zero = 137.0;
-constexpr double blue_per_c1 = 255.0 / 111.40;
-constexpr double red_per_c2 = 255.0 / 135.64;
-constexpr double green_per_c1 = -0.114 / 0.587 * blue_per_c1;
-constexpr double green_per_c2 = -0.299 / 0.587 * red_per_c2;
+// with c1 = C1 - 156, c2 = C2 - 137, computed in 16.16 fixed point. The
+// products stay far inside 32 bits, and plain arithmetic rather than tables
+// lets the compiler work on many samples at once.
 constexpr int fraction_bits = 16;
-
-struct ColourTables {
-  std::array<std::int32_t, 256> luma{};
-  std::array<std::int32_t, 256> red_c2{};
-  std::array<std::int32_t, 256> green_c1{};
-  std::array<std::int32_t, 256> green_c2{};
-  std::array<std::int32_t, 256> blue_c1{};
-};
-
-std::int32_t fixed(double value) {
-  return static_cast<std::int32_t>(std::lround(value * (1 << fraction_bits)));
-}
-
-const ColourTables& colour_tables() {
-  static const ColourTables tables = [] {
-    ColourTables t;
-    for (int v = 0; v < 256; ++v) {
-      const auto i = static_cast<std::size_t>(v);
-      t.luma[i] = fixed(luma_gain * v + 0.5);
-      t.red_c2[i] = fixed(red_per_c2 * (v - c2_zero));
-      t.green_c1[i] = fixed(green_per_c1 * (v - c1_zero));
-      t.green_c2[i] = fixed(green_per_c2 * (v - c2_zero));
-      t.blue_c1[i] = fixed(blue_per_c1 * (v - c1_zero));
-    }
-    return t;
-  }();
-  return tables;
-}
+constexpr double one = 1 << fraction_bits;
+constexpr std::int32_t fixed(double value) { return static_cast<std::int32_t>(value * one + (value < 0 ? -0.5 : 0.5)); }
+constexpr std::int32_t luma_gain = fixed(1.402);
+constexpr std::int32_t blue_per_c1 = fixed(255.0 / 111.40);
+constexpr std::int32_t red_per_c2 = fixed(255.0 / 135.64);
+constexpr std::int32_t green_per_c1 = fixed(-0.114 / 0.587 * 255.0 / 111.40);
+constexpr std::int32_t green_per_c2 = fixed(-0.299 / 0.587 * 255.0 / 135.64);
+constexpr std::int32_t c1_zero = 156;
+constexpr std::int32_t c2_zero = 137;
+constexpr std::int32_t half = 1 << (fraction_bits - 1);
 
 inline std::uint8_t to_byte(std::int32_t value) {
   value >>= fraction_bits;
   return static_cast<std::uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
-void convert_row(const ColourTables& t, const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2,
-                 int width, std::uint8_t* out) {
-  for (int x = 0; x < width; ++x) {
-    const std::int32_t luma = t.luma[y[x]];
-    out[0] = to_byte(luma + t.red_c2[c2[x]]);
-    out[1] = to_byte(luma + t.green_c1[c1[x]] + t.green_c2[c2[x]]);
-    out[2] = to_byte(luma + t.blue_c1[c1[x]]);
-    out += 3;
+// Rows are converted in pieces this long: the three channel buffers stay in
+// the first-level cache, and each loop is simple enough to vectorise.
+constexpr int piece = 512;
+
+void convert_row(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2, int width, ChannelOrder order,
+                 std::uint8_t* out) {
+  std::uint8_t red[piece];
+  std::uint8_t green[piece];
+  std::uint8_t blue[piece];
+  const int first = order == ChannelOrder::rgb ? 0 : 2;
+  for (int start = 0; start < width; start += piece) {
+    const int n = std::min(piece, width - start);
+    for (int x = 0; x < n; ++x) {
+      const std::int32_t luma = luma_gain * y[start + x] + half;
+      const std::int32_t blue_difference = c1[start + x] - c1_zero;
+      const std::int32_t red_difference = c2[start + x] - c2_zero;
+      red[x] = to_byte(luma + red_per_c2 * red_difference);
+      green[x] = to_byte(luma + green_per_c1 * blue_difference + green_per_c2 * red_difference);
+      blue[x] = to_byte(luma + blue_per_c1 * blue_difference);
+    }
+    std::uint8_t* o = out + 3 * start;
+    for (int x = 0; x < n; ++x) {
+      o[3 * x + first] = red[x];
+      o[3 * x + 1] = green[x];
+      o[3 * x + 2 - first] = blue[x];
+    }
   }
 }
 
@@ -85,20 +77,19 @@ void chroma_row(const Plane& chroma, int y, std::uint8_t* out) {
 
 Rgb ycc_to_rgb(std::uint8_t y, std::uint8_t c1, std::uint8_t c2) {
   std::uint8_t out[3];
-  convert_row(colour_tables(), &y, &c1, &c2, 1, out);
+  convert_row(&y, &c1, &c2, 1, ChannelOrder::rgb, out);
   return {out[0], out[1], out[2]};
 }
 
-RgbImage ycc_to_rgb(const YccPlanes& planes) {
-  const ColourTables& tables = colour_tables();
+RgbImage ycc_to_rgb(const YccPlanes& planes, ChannelOrder order) {
   const Plane& luma = planes.luma;
-  RgbImage image(luma.width, luma.height);
+  RgbImage image(luma.width, luma.height, order);
   std::vector<std::uint8_t> c1(static_cast<std::size_t>(luma.width));
   std::vector<std::uint8_t> c2(static_cast<std::size_t>(luma.width));
   for (int y = 0; y < luma.height; ++y) {
     chroma_row(planes.chroma1, y, c1.data());
     chroma_row(planes.chroma2, y, c2.data());
-    convert_row(tables, luma.row(y), c1.data(), c2.data(), luma.width, image.row(y));
+    convert_row(luma.row(y), c1.data(), c2.data(), luma.width, order, image.row(y));
   }
   return image;
 }

@@ -20,6 +20,6 @@ Rgb ycc_to_rgb(std::uint8_t y, std::uint8_t c1, std::uint8_t c2);
 
 // The whole picture: full-size luma, chroma at half size, interpolated to full
 // size on the way exactly as the levels themselves are predicted.
-RgbImage ycc_to_rgb(const YccPlanes& planes);
+RgbImage ycc_to_rgb(const YccPlanes& planes, ChannelOrder order);
 
 }  // namespace pixmera::photocd

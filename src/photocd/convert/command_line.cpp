@@ -16,9 +16,8 @@ bool has_tga_extension(std::string_view path) {
   constexpr std::string_view extension = ".tga";
   if (path.size() <= extension.size()) return false;
   const std::string_view tail = path.substr(path.size() - extension.size());
-  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == b;
-  });
+  return std::equal(tail.begin(), tail.end(), extension.begin(),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 }  // namespace

@@ -16,9 +16,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-std::string errno_text() {
-  return std::strerror(errno);
-}
+std::string errno_text() { return std::strerror(errno); }
 
 // A name in the same folder, so the final rename never crosses file systems.
 // "x" opens exclusively: an existing file of that name is never reused.

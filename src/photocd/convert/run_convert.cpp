@@ -26,7 +26,7 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
   if (!file) return convert_exit_failure;
 
   const Level level = level_for_index(request->index);
-  const DecodeResult decoded = decode_image_pac(*file, level);
+  const DecodeResult decoded = decode_image_pac(*file, level, ChannelOrder::bgr);
   if (!decoded) {
     message = request->input_path + ": " + std::string(level_name(level)) + ": " + decoded.why;
     return convert_exit_failure;

@@ -1,0 +1,105 @@
+#include "fuzz_inputs.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "photocd/coded_level.h"
+#include "photocd/decoder.h"
+#include "photocd/image_pac_header.h"
+
+namespace pixmera::photocd::fuzzing {
+
+namespace {
+
+std::uint32_t be24(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
+}
+
+std::vector<std::uint8_t> read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+void decode_file_input(std::span<const std::uint8_t> input) {
+  for (std::uint64_t index = 0; index <= 6; ++index) {
+    (void)decode_image_pac(input, level_for_index(index));
+  }
+}
+
+void decode_rows_input(std::span<const std::uint8_t> input) {
+  if (input.size() < 3) return;
+  const int width = 2 * (1 + input[0] % 64);
+  const int height = 2 * (1 + input[1] % 32);
+  const std::span<const std::uint8_t> body = input.subspan(3);
+  const std::size_t rows_offset = std::min<std::size_t>(input[2] * std::size_t{4}, body.size());
+
+  std::vector<HuffmanTable> tables;
+  std::size_t offset = 0;
+  for (int i = 0; i < 3 && offset <= rows_offset; ++i) {
+    std::size_t consumed = 0;
+    std::string why;
+    auto table = HuffmanTable::parse(body.subspan(offset, rows_offset - offset), consumed, why);
+    if (!table) break;
+    tables.push_back(std::move(*table));
+    offset += consumed;
+  }
+  if (tables.empty()) return;
+  CodedLevelTables view;
+  for (std::size_t i = 0; i < tables.size(); ++i) view.plane[i] = &tables[i];
+
+  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2), Plane(width / 2, height / 2)};
+  CodedLevelEnd end;
+  std::string why;
+  (void)add_coded_rows(body.subspan(rows_offset), view, planes, end, why);
+}
+
+PatchTemplates load_patch_templates(const std::string& pcd_dir) {
+  return {read_file(pcd_dir + "/photo_4base.pcd"), read_file(pcd_dir + "/kodak_rot180_16base.pcd")};
+}
+
+void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplates& templates) {
+  if (input.empty()) return;
+  const bool sixteen = (input[0] & 1) != 0;
+  const std::vector<std::uint8_t>& original = sixteen ? templates.sixteen_base : templates.four_base;
+  if (original.size() < 400 * sector_bytes) return;
+  const Level level = sixteen && (input[0] & 2) != 0 ? Level::sixteen_base : Level::four_base;
+
+  std::vector<std::uint8_t> file = original;
+  std::size_t at = 1;
+  if ((input[0] & 4) != 0 && input.size() >= 4) {
+    file.resize(static_cast<std::size_t>(static_cast<std::uint64_t>(be24(input.data() + 1)) * file.size() >> 24));
+    at = 4;
+  }
+
+  const std::size_t four_base_end = std::clamp<std::size_t>(
+      (std::size_t{original[0xE03]} << 8 | original[0xE04]) * sector_bytes, 393 * sector_bytes, original.size());
+  const std::size_t sixteen_base = sixteen ? four_base_end : 0x800;
+  struct Region {
+    std::size_t start;
+    std::size_t length;
+  };
+  const Region regions[8] = {
+      {0x800, 0x1000},                                         // header and attribute records
+      {388 * sector_bytes, sector_bytes},                      // 4Base table
+      {389 * sector_bytes, 4 * sector_bytes},                  // first 4Base rows
+      {0, original.size()},                                    // anywhere
+      {sixteen_base, 14 * sector_bytes},                       // 16Base attribute sector and tables
+      {sixteen_base + 14 * sector_bytes, 4 * sector_bytes},    // first 16Base rows
+      {four_base_end - 4 * sector_bytes, 4 * sector_bytes},    // 4Base terminator
+      {original.size() - 4 * sector_bytes, 4 * sector_bytes},  // the file's end
+  };
+  for (; at + 4 <= input.size(); at += 4) {
+    const std::uint32_t raw = be24(input.data() + at);
+    const Region& region = regions[raw >> 21];
+    const std::size_t position = region.start + (raw & 0x1FFFFF) % region.length;
+    if (position < file.size()) file[position] = input[at + 3];
+  }
+  // The planes are the decoder's whole answer to these changes; colour and
+  // turning are the same code for every input and would only slow the runs.
+  (void)decode_image_pac_planes(file, level);
+}
+
+}  // namespace pixmera::photocd::fuzzing

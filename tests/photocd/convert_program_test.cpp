@@ -1,0 +1,165 @@
+// The converter program end to end: spawned with the argument vectors the
+// conversion step uses, checked by its exit status and the files it leaves.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "photocd/decoder.h"
+#include "photocd/tga_writer.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace pixmera::photocd {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::pcd_fixture;
+using testing::read_bytes;
+
+int run_program(const std::vector<std::string>& arguments) {
+  std::vector<std::string> all{PIXMERA_CONVERT_PROGRAM};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // The conversion step gives the converter no terminal; neither do we.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> step_arguments(const std::string& input, const std::string& output, bool orient = true) {
+  std::vector<std::string> a{"-quiet", "-colorspace", "sRGB"};
+  if (orient) {
+    a.push_back("-orient");
+    a.push_back("TopLeft");
+  }
+  a.push_back(input);
+  a.push_back(output);
+  return a;
+}
+
+class ConvertProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::path(testing::failure_output_dir()).parent_path() / "convert-program" / info->name();
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  // Everything in the test's folder, temporary files included.
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+// The TGA as the program wrote it, checked against the library's decode.
+void expect_tga_of(const std::string& tga_path, const std::string& pcd_path, Level level, int width, int height) {
+  const auto file = read_bytes(tga_path);
+  ASSERT_EQ(file.size(), tga_header_bytes + static_cast<std::size_t>(width) * height * 3) << tga_path;
+  const auto header = tga_header(width, height);
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin())) << tga_path;
+  EXPECT_EQ(file[17] & 0x20, 0x20) << "top-left origin bit";
+
+  const DecodeResult decoded = decode_image_pac(read_bytes(pcd_path), level, ChannelOrder::bgr);
+  ASSERT_TRUE(decoded);
+  EXPECT_TRUE(std::equal(decoded.image.pixels.begin(), decoded.image.pixels.end(), file.begin() + tga_header_bytes))
+      << tga_path;
+  // FreeImage, which the conversion step loads the TGA with, must see the
+  // same picture the same way up.
+  EXPECT_EQ(testing::load_picture(tga_path).pixels, testing::as_rgb(decoded.image).pixels) << tga_path;
+}
+
+TEST_F(ConvertProgram, WritesTheRequestedLevelAsTopDownTga) {
+  struct Case {
+    std::string input;  // copied into the test folder under this name
+    std::string fixture;
+    std::string index;  // appended to the input path
+    bool orient;
+    Level level;
+    int width;
+    int height;
+  };
+  const std::vector<Case> cases{
+      {"a.pcd", "kodak_rot180_16base.pcd", "[4]", true, Level::four_base, 1536, 1024},
+      {"p.pcd", "photo_portrait_16base.pcd", "[5]", false, Level::sixteen_base, 2048, 3072},
+      {"base.pcd", "base_only.pcd", "", true, Level::base, 768, 512},
+      // Brackets inside the path are part of it.
+      {"scan [2] of [3].pcd", "photo_4base.pcd", "[2]", true, Level::base_over_4, 384, 256},
+      {"b[7]", "base_only.pcd", "[0]", true, Level::base_over_16, 192, 128},
+  };
+  for (const Case& c : cases) {
+    fs::copy_file(pcd_fixture(c.fixture), path(c.input));
+    const std::string output = path(c.input + ".tga");
+    std::ofstream(output) << "an earlier output, to be replaced";
+    ASSERT_EQ(run_program(step_arguments(path(c.input) + c.index, output, c.orient)), 0) << c.input;
+    expect_tga_of(output, path(c.input), c.level, c.width, c.height);
+  }
+  EXPECT_EQ(leftovers().size(), 2 * cases.size()) << "nothing but inputs and outputs";
+}
+
+TEST_F(ConvertProgram, FailuresExitOneAndLeaveNoFile) {
+  struct Case {
+    const char* file;
+    std::vector<int> failing;
+  };
+  const std::vector<Case> cases{
+      {"base_only.pcd", {4, 5, 6}},
+      {"photo_4base.pcd", {5, 6, 9}},
+      {"truncated.pcd", {5, 6}},
+      {"kodak_16base.pcd", {6, 7, 12}},
+      {"header_only.pcd", {0, 1, 2, 3, 4, 5, 6}},
+      {"not_a_pcd.pcd", {0, 1, 2, 3, 4, 5, 6}},
+      {"empty.pcd", {0, 1, 2, 3, 4, 5, 6}},
+  };
+  for (const Case& c : cases) {
+    for (int index : c.failing) {
+      const std::string input = pcd_fixture(c.file) + "[" + std::to_string(index) + "]";
+      EXPECT_EQ(run_program(step_arguments(input, path("out.tga"))), 1) << input;
+    }
+  }
+  EXPECT_EQ(run_program(step_arguments(pcd_fixture("empty.pcd"), path("out.tga"), false)), 1);
+  EXPECT_EQ(run_program(step_arguments(path("missing.pcd") + "[3]", path("out.tga"))), 1);
+  EXPECT_EQ(run_program(step_arguments(pcd_fixture("base_only.pcd") + "[3]", path("no/such/out.tga"))), 1);
+  EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(ConvertProgram, UsageErrorsExitTwo) {
+  const std::string input = pcd_fixture("base_only.pcd") + "[3]";
+  const std::string out = path("out.tga");
+  const std::vector<std::vector<std::string>> cases{
+      {},
+      {"--help"},
+      {"-quiet", "-colorspace", "sRGB", input},
+      {"-quiet", "-colorspace", "Gray", input, out},
+      {"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", input, out, out},
+      {"-quiet", "-colorspace", "sRGB", input, path("out.png")},
+  };
+  for (const auto& arguments : cases) EXPECT_EQ(run_program(arguments), 2) << arguments.size() << " arguments";
+  EXPECT_TRUE(leftovers().empty());
+}
+
+}  // namespace
+}  // namespace pixmera::photocd
