@@ -24,9 +24,14 @@ void quiet_library_warnings() {
 }
 
 void* load_library_symbol(const std::string& path, const std::string& symbol) {
-  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (library == nullptr) return nullptr;
   return ::dlsym(library, symbol.c_str());
+}
+
+std::string last_library_error() {
+  const char* error = ::dlerror();
+  return error != nullptr ? error : "";
 }
 
 }  // namespace pixmera

@@ -3,6 +3,7 @@
 #include "imaging/watermark.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,9 +24,12 @@ constexpr Pixel kMagenta{255, 0, 255};
 constexpr Pixel kRed{255, 0, 0};
 constexpr Pixel kBlue{0, 0, 255};
 
+// One folder per test process: CTest runs the cases of this file in parallel
+// processes, and two of them writing "magenta.png" at once would read each
+// other's half-written file.
 std::string scratch_folder() {
-  const std::filesystem::path folder =
-      std::filesystem::path(PIXMERA_BINARY_DIR) / "test-output" / "watermark";
+  const std::filesystem::path folder = std::filesystem::path(PIXMERA_BINARY_DIR) / "test-output" /
+                                       ("watermark-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   return folder.string() + "/";
 }
