@@ -2,6 +2,7 @@
 // tables and services it uses are the executable's own, found when the
 // module is loaded.
 #include "app/engine_module.h"
+
 #include "pipeline/driver.h"
 #include "platform/libraries.h"
 

@@ -21,15 +21,32 @@ struct CommandNumber {
   int32_t number;
 };
 
-constexpr std::array<CommandNumber, 3> kMainButtons = {{{"Convert", 2}, {"InFiles", 3}, {"InFolder", 4}}};
+constexpr std::array<CommandNumber, 3> kMainButtons = {
+    {{"Convert", 2}, {"InFiles", 3}, {"InFolder", 4}}};
 
 constexpr std::array<CommandNumber, 22> kMenuCommands = {{
-    {"New", 5},        {"Add", 6},          {"InFiles", 7},       {"InFolder", 8},
-    {"OutFolder", 9},  {"OutFormat", 10},   {"FavFolder", 11},    {"ImportFiles", 12},
-    {"ExportFiles", 13}, {"Exit", 14},      {"Copy", 15},         {"Delete", 16},
-    {"SelectAll", 17}, {"Convert", 18},     {"Error", 19},        {"Preferences", 20},
-    {"CustomConverter", 21}, {"Help", 22},  {"Email", 25},        {"Web", 26},
-    {"Updates", 27},   {"About", 28},
+    {"New", 5},
+    {"Add", 6},
+    {"InFiles", 7},
+    {"InFolder", 8},
+    {"OutFolder", 9},
+    {"OutFormat", 10},
+    {"FavFolder", 11},
+    {"ImportFiles", 12},
+    {"ExportFiles", 13},
+    {"Exit", 14},
+    {"Copy", 15},
+    {"Delete", 16},
+    {"SelectAll", 17},
+    {"Convert", 18},
+    {"Error", 19},
+    {"Preferences", 20},
+    {"CustomConverter", 21},
+    {"Help", 22},
+    {"Email", 25},
+    {"Web", 26},
+    {"Updates", 27},
+    {"About", 28},
 }};
 
 // The second menu table repeats the menu commands, each numbered 24 higher.

@@ -9,8 +9,8 @@
 namespace pixmera {
 
 enum class Face {
-  Console,  // the procedure did all there was to do; exit with `exit_status`
-  Window,   // no input was named: the windowed face runs
+  Console,     // the procedure did all there was to do; exit with `exit_status`
+  Window,      // no input was named: the windowed face runs
   Uninstall,   // "-U": the uninstall page
   Screenshot,  // "-T": screenshot mode into `screenshot_folder`
 };

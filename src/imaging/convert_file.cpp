@@ -57,9 +57,8 @@ bool save_picture(FIBITMAP* picture, const std::string& path) {
   const std::string folder(folder_of(path));
   const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
   if (temp.empty()) return false;
-  const bool saved =
-      FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id), picture,
-                     temp.c_str(), g_current_file.save_flags) != FALSE;
+  const bool saved = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id),
+                                    picture, temp.c_str(), g_current_file.save_flags) != FALSE;
   if (saved && rename_file(temp, path)) return true;
   delete_file(temp);
   return false;
@@ -127,8 +126,8 @@ bool convert_and_save(const std::string& input_path, const std::string& tga_path
 int second_conversion_index(int width, int height) {
   if (width <= 0 || height <= 0) return -1;
   const bool landscape = width >= height;
-  const double ratio = landscape ? static_cast<double>(width) / height
-                                 : static_cast<double>(height) / width;
+  const double ratio =
+      landscape ? static_cast<double>(width) / height : static_cast<double>(height) / width;
   if (ratio <= 1.6) return -1;
   switch (landscape ? height : width) {
     case 2048:

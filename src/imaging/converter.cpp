@@ -35,8 +35,9 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
                                              const std::string& tga_path) {
   // "-orient TopLeft" makes ImageMagick mark its TGA rows the way it writes
   // them, so FreeImage does not read its pictures upside down.
-  return {"-quiet",  "-colorspace", "sRGB", "-orient", "TopLeft",
-          input_path + "[" + std::to_string(index) + "]", tga_path};
+  return {"-quiet",  "-colorspace", "sRGB",
+          "-orient", "TopLeft",     input_path + "[" + std::to_string(index) + "]",
+          tga_path};
 }
 
 void run_converter(const std::string& converter, const std::string& input_path, int index,

@@ -18,14 +18,12 @@ constexpr std::array<int32_t, 5> kExrCompression = {EXR_NONE, EXR_ZIP, EXR_PIZ, 
 constexpr std::array<int32_t, 4> kJpegChroma = {JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422,
                                                 JPEG_SUBSAMPLING_420, JPEG_SUBSAMPLING_411};
 constexpr std::array<int32_t, 4> kJpegSaveAs = {0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE};
-constexpr std::array<int32_t, 4> kPngCompression = {PNG_Z_NO_COMPRESSION, PNG_Z_BEST_SPEED,
-                                                    PNG_Z_DEFAULT_COMPRESSION,
-                                                    PNG_Z_BEST_COMPRESSION};
+constexpr std::array<int32_t, 4> kPngCompression = {
+    PNG_Z_NO_COMPRESSION, PNG_Z_BEST_SPEED, PNG_Z_DEFAULT_COMPRESSION, PNG_Z_BEST_COMPRESSION};
 constexpr std::array<int32_t, 2> kTgaCompression = {0, TARGA_SAVE_RLE};
-constexpr std::array<int32_t, 9> kTiffCompression = {TIFF_NONE,    TIFF_CCITTFAX3, TIFF_CCITTFAX4,
-                                                     TIFF_PACKBITS, TIFF_DEFLATE,
-                                                     TIFF_ADOBE_DEFLATE, TIFF_LZW, TIFF_JPEG,
-                                                     TIFF_LOGLUV};
+constexpr std::array<int32_t, 9> kTiffCompression = {
+    TIFF_NONE,          TIFF_CCITTFAX3, TIFF_CCITTFAX4, TIFF_PACKBITS, TIFF_DEFLATE,
+    TIFF_ADOBE_DEFLATE, TIFF_LZW,       TIFF_JPEG,      TIFF_LOGLUV};
 
 using FlagRule = int32_t (*)(const Settings&);
 
@@ -70,7 +68,9 @@ constexpr std::array<SaveFlagRow, 23> kSaveFlagRules = {{
      }},
     {"wbmp", nullptr},
     {"webp",
-     [](const Settings& s) { return s.webp_quality == 100 ? int32_t{WEBP_LOSSLESS} : s.webp_quality; }},
+     [](const Settings& s) {
+       return s.webp_quality == 100 ? int32_t{WEBP_LOSSLESS} : s.webp_quality;
+     }},
     {"xpm", nullptr},
 }};
 

@@ -21,7 +21,8 @@ inline std::uint64_t load_be64(const std::uint8_t* raw) {
 
 class BitReader {
  public:
-  explicit BitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes), size_bits_(bytes.size() * 8) {}
+  explicit BitReader(std::span<const std::uint8_t> bytes)
+      : bytes_(bytes), size_bits_(bytes.size() * 8) {}
 
   // The next 32 bits without consuming them.
   std::uint32_t peek32() const {
@@ -43,7 +44,9 @@ class BitReader {
   std::size_t size_bits() const { return size_bits_; }
   bool overran() const { return position_ > size_bits_; }
   std::size_t bits_left() const { return overran() ? 0 : size_bits_ - position_; }
-  std::uint8_t byte_at(std::size_t index) const { return index < bytes_.size() ? bytes_[index] : 0; }
+  std::uint8_t byte_at(std::size_t index) const {
+    return index < bytes_.size() ? bytes_[index] : 0;
+  }
   std::span<const std::uint8_t> bytes() const { return bytes_; }
 
  private:

@@ -82,8 +82,8 @@ bool add_row(BitReader& reader, const HuffmanTable& table, std::uint8_t* out, in
 
 }  // namespace
 
-bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables, YccPlanes& planes,
-                    CodedLevelEnd& end, std::string& why) {
+bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables,
+                    YccPlanes& planes, CodedLevelEnd& end, std::string& why) {
   const int height = planes.luma.height;
   // Plane numbers 0..3 of the row header; 1 is unassigned.
   std::array<PlaneState, 4> states;
@@ -91,7 +91,8 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
   states[2] = {&planes.chroma1, tables.plane[1], {}, 0, "C1"};
   states[3] = {&planes.chroma2, tables.plane[2], {}, 0, "C2"};
   for (PlaneState& state : states) {
-    if (state.plane != nullptr) state.arrived.assign(static_cast<std::size_t>(state.plane->height), 0);
+    if (state.plane != nullptr)
+      state.arrived.assign(static_cast<std::size_t>(state.plane->height), 0);
   }
 
   BitReader reader(rows);
@@ -114,7 +115,8 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
       return false;
     }
     if (state.table == nullptr) {
-      why = std::string(state.name) + " row " + std::to_string(row_number) + " but no Huffman table for " + state.name;
+      why = std::string(state.name) + " row " + std::to_string(row_number) +
+            " but no Huffman table for " + state.name;
       return false;
     }
     const int row = plane_number == 0 ? row_number : row_number >> 1;
@@ -123,7 +125,8 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
       return false;
     }
     if (!add_row(reader, *state.table, state.plane->row(row), state.plane->width)) {
-      why = std::string(state.name) + " row " + std::to_string(row) + " holds a bit pattern that is no code";
+      why = std::string(state.name) + " row " + std::to_string(row) +
+            " holds a bit pattern that is no code";
       return false;
     }
     if (reader.overran()) {
@@ -135,13 +138,14 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
   }
 
   if (states[0].rows_arrived != height) {
-    why = "only " + std::to_string(states[0].rows_arrived) + " of " + std::to_string(height) + " luma rows present";
+    why = "only " + std::to_string(states[0].rows_arrived) + " of " + std::to_string(height) +
+          " luma rows present";
     return false;
   }
   for (const PlaneState* state : {&states[2], &states[3]}) {
     if (state->rows_arrived != 0 && state->rows_arrived != state->plane->height) {
-      why = "only " + std::to_string(state->rows_arrived) + " of " + std::to_string(state->plane->height) + " " +
-            state->name + " rows present";
+      why = "only " + std::to_string(state->rows_arrived) + " of " +
+            std::to_string(state->plane->height) + " " + state->name + " rows present";
       return false;
     }
   }

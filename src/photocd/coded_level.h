@@ -33,7 +33,7 @@ struct CodedLevelEnd {
 // luma row arrived exactly once and each chroma plane either arrived whole or
 // not at all (a level may leave its chroma to the prediction); an unknown
 // code, a repeated row or rows cut short fail the level.
-bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables, YccPlanes& planes,
-                    CodedLevelEnd& end, std::string& why);
+bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables,
+                    YccPlanes& planes, CodedLevelEnd& end, std::string& why);
 
 }  // namespace pixmera::photocd

@@ -26,9 +26,12 @@ constexpr std::size_t sixteen_base_table_offset = 12;
 constexpr std::size_t sixteen_base_table_sectors = 2;
 constexpr std::size_t sixteen_base_rows_offset = 14;
 
-std::size_t sectors_in(std::span<const std::uint8_t> file) { return (file.size() + sector_bytes - 1) / sector_bytes; }
+std::size_t sectors_in(std::span<const std::uint8_t> file) {
+  return (file.size() + sector_bytes - 1) / sector_bytes;
+}
 
-std::span<const std::uint8_t> sector_range(std::span<const std::uint8_t> file, std::size_t first, std::size_t end) {
+std::span<const std::uint8_t> sector_range(std::span<const std::uint8_t> file, std::size_t first,
+                                           std::size_t end) {
   const std::size_t begin_byte = std::min(first * sector_bytes, file.size());
   const std::size_t end_byte = std::min(end * sector_bytes, file.size());
   return file.subspan(begin_byte, std::max(begin_byte, end_byte) - begin_byte);
@@ -49,7 +52,8 @@ std::optional<LevelTables> read_tables(std::span<const std::uint8_t> bytes, std:
   for (int i = 0; i < 3; ++i) {
     std::size_t consumed = 0;
     std::string table_why;
-    auto table = HuffmanTable::parse(bytes.subspan(std::min(offset, bytes.size())), consumed, table_why);
+    auto table =
+        HuffmanTable::parse(bytes.subspan(std::min(offset, bytes.size())), consumed, table_why);
     if (!table) {
       if (i == 0) {
         why = "luma " + table_why;
@@ -73,8 +77,9 @@ struct Failure {
 // becomes Base chroma upsampled (half of 4Base's size), then the coded rows
 // add their deltas. `sixteen_base_sector` receives the sector the 16Base
 // data starts in, as far as the 4Base data tells.
-std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, const ImagePacHeader& header,
-                                           YccPlanes& planes, std::size_t& sixteen_base_sector) {
+std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file,
+                                           const ImagePacHeader& header, YccPlanes& planes,
+                                           std::size_t& sixteen_base_sector) {
   std::string why;
   if (file.size() <= four_base_rows_sector * sector_bytes) {
     return Failure{DecodeFailure::level_damaged,
@@ -103,7 +108,8 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, c
   // inside the file; otherwise take the sector after the one holding the
   // last byte of the 4Base terminator.
   const std::size_t claimed = header.sector_after_four_base;
-  if (claimed > four_base_rows_sector && (claimed + sixteen_base_rows_offset) * sector_bytes < file.size()) {
+  if (claimed > four_base_rows_sector &&
+      (claimed + sixteen_base_rows_offset) * sector_bytes < file.size()) {
     sixteen_base_sector = claimed;
   } else if (end.terminator_end != 0) {
     sixteen_base_sector = four_base_rows_sector + (end.terminator_end - 1) / sector_bytes + 1;
@@ -115,20 +121,24 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file, c
 
 // Turns 4Base into 16Base: luma and chroma predicted by upsampling 4Base's,
 // then luma and chroma deltas added.
-std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file, const ImagePacHeader& header,
-                                              YccPlanes& planes, std::size_t first_sector) {
+std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file,
+                                              const ImagePacHeader& header, YccPlanes& planes,
+                                              std::size_t first_sector) {
   if (first_sector == 0) {
-    return Failure{DecodeFailure::level_damaged, "16Base start unknown: no 4Base terminator and no header field"};
+    return Failure{DecodeFailure::level_damaged,
+                   "16Base start unknown: no 4Base terminator and no header field"};
   }
   const std::size_t rows_sector = first_sector + sixteen_base_rows_offset;
   if (file.size() <= rows_sector * sector_bytes) {
-    return Failure{DecodeFailure::level_damaged, "16Base data missing: rows would start at sector " +
-                                                     std::to_string(rows_sector) + ", the file ends at byte " +
-                                                     std::to_string(file.size())};
+    return Failure{DecodeFailure::level_damaged,
+                   "16Base data missing: rows would start at sector " +
+                       std::to_string(rows_sector) + ", the file ends at byte " +
+                       std::to_string(file.size())};
   }
   std::string why;
   const std::size_t table_sector = first_sector + sixteen_base_table_offset;
-  auto tables = read_tables(sector_range(file, table_sector, table_sector + sixteen_base_table_sectors), why);
+  auto tables =
+      read_tables(sector_range(file, table_sector, table_sector + sixteen_base_table_sectors), why);
   if (!tables) return Failure{DecodeFailure::level_damaged, "16Base " + why};
 
   planes.luma = upsample(planes.luma);
@@ -163,12 +173,13 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   result.quarter_turns = header->quarter_turns;
 
   if (level == Level::sixty_four_base) {
-    return fail(DecodeFailure::level_unsupported, "64Base needs the Image Pac extension files, which are not read");
+    return fail(DecodeFailure::level_unsupported,
+                "64Base needs the Image Pac extension files, which are not read");
   }
   if (level > header->highest_level) {
     return fail(DecodeFailure::level_absent, "the file holds levels up to " +
-                                                 std::string(level_name(header->highest_level)) + ", not " +
-                                                 std::string(level_name(level)));
+                                                 std::string(level_name(header->highest_level)) +
+                                                 ", not " + std::string(level_name(level)));
   }
 
   const Level plain = std::min(level, Level::base);

@@ -28,7 +28,8 @@ struct DecodeResult {
 
 // Decodes `level` of the Image Pac held in `file`. Every offset, table and
 // code is checked against the data, so any byte sequence is safe to pass.
-DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, ChannelOrder order = ChannelOrder::rgb);
+DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level,
+                              ChannelOrder order = ChannelOrder::rgb);
 
 // The YCC planes of `level` as stored (landscape, not turned), for callers
 // that check the decoder below the colour conversion. Luma at the level's

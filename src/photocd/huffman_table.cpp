@@ -13,12 +13,14 @@ struct Entry {
   std::size_t index;  // position in the file, for messages
 };
 
-std::uint32_t span_of(unsigned length) { return std::uint32_t{1} << (HuffmanTable::max_code_bits - length); }
+std::uint32_t span_of(unsigned length) {
+  return std::uint32_t{1} << (HuffmanTable::max_code_bits - length);
+}
 
 }  // namespace
 
-std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> bytes, std::size_t& consumed,
-                                                std::string& why) {
+std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> bytes,
+                                                std::size_t& consumed, std::string& why) {
   if (bytes.empty()) {
     why = "Huffman table missing";
     return std::nullopt;
@@ -26,8 +28,8 @@ std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> by
   const std::size_t count = std::size_t{bytes[0]} + 1;
   const std::size_t size = 1 + 4 * count;
   if (bytes.size() < size) {
-    why = "Huffman table of " + std::to_string(count) + " entries needs " + std::to_string(size) + " bytes, " +
-          std::to_string(bytes.size()) + " left";
+    why = "Huffman table of " + std::to_string(count) + " entries needs " + std::to_string(size) +
+          " bytes, " + std::to_string(bytes.size()) + " left";
     return std::nullopt;
   }
 
@@ -37,12 +39,14 @@ std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> by
     const std::uint8_t* raw = bytes.data() + 1 + 4 * i;
     const unsigned length = raw[0] + 1u;
     if (length > max_code_bits) {
-      why = "Huffman code " + std::to_string(i) + " is " + std::to_string(length) + " bits long, at most 16 allowed";
+      why = "Huffman code " + std::to_string(i) + " is " + std::to_string(length) +
+            " bits long, at most 16 allowed";
       return std::nullopt;
     }
     // Bits below the code's length are ignored, as every reader does.
     const std::uint32_t aligned = static_cast<std::uint32_t>(raw[1]) << 8 | raw[2];
-    entries.push_back({aligned & ~(span_of(length) - 1), length, static_cast<std::int8_t>(raw[3]), i});
+    entries.push_back(
+        {aligned & ~(span_of(length) - 1), length, static_cast<std::int8_t>(raw[3]), i});
   }
 
   // A code that is a prefix of another (or equal to it) makes the stream
@@ -54,7 +58,8 @@ std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> by
   for (std::size_t i = 1; i < entries.size(); ++i) {
     const Entry& before = entries[i - 1];
     if (entries[i].first - before.first < span_of(before.length)) {
-      why = "Huffman code " + std::to_string(entries[i].index) + " collides with code " + std::to_string(before.index);
+      why = "Huffman code " + std::to_string(entries[i].index) + " collides with code " +
+            std::to_string(before.index);
       return std::nullopt;
     }
   }
@@ -75,8 +80,9 @@ std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> by
 }
 
 HuffmanTable::Code HuffmanTable::lookup_long(std::uint32_t next16) const {
-  auto after = std::upper_bound(long_codes_.begin(), long_codes_.end(), next16,
-                                [](std::uint32_t bits, const LongCode& c) { return bits < c.first; });
+  auto after =
+      std::upper_bound(long_codes_.begin(), long_codes_.end(), next16,
+                       [](std::uint32_t bits, const LongCode& c) { return bits < c.first; });
   if (after == long_codes_.begin()) return {};
   const LongCode& candidate = *(after - 1);
   return next16 - candidate.first < span_of(candidate.code.length) ? candidate.code : Code{};

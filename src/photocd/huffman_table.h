@@ -30,8 +30,8 @@ class HuffmanTable {
   // the delta. Fails on a length above 16, a code that is a prefix of another
   // (or equal to it) and on a table running past `bytes`. On success
   // `consumed` is the table's size in bytes.
-  static std::optional<HuffmanTable> parse(std::span<const std::uint8_t> bytes, std::size_t& consumed,
-                                           std::string& why);
+  static std::optional<HuffmanTable> parse(std::span<const std::uint8_t> bytes,
+                                           std::size_t& consumed, std::string& why);
 
   // The code the next 16 bits of the stream start with, most significant
   // bit first.

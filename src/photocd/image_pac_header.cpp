@@ -22,10 +22,11 @@ std::uint32_t read_be16(std::span<const std::uint8_t> file, std::size_t offset) 
 
 }  // namespace
 
-std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t> file, std::string& why) {
+std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t> file,
+                                                    std::string& why) {
   if (file.size() < header_bytes) {
-    why = "file of " + std::to_string(file.size()) + " bytes is shorter than an Image Pac header (" +
-          std::to_string(header_bytes) + " bytes)";
+    why = "file of " + std::to_string(file.size()) +
+          " bytes is shorter than an Image Pac header (" + std::to_string(header_bytes) + " bytes)";
     return std::nullopt;
   }
   if (!std::equal(signature.begin(), signature.end(), file.begin() + signature_offset)) {

@@ -27,6 +27,7 @@ struct ImagePacHeader {
 };
 
 // Reads the header of an Image Pac, or explains in `why` what it found instead.
-std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t> file, std::string& why);
+std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t> file,
+                                                    std::string& why);
 
 }  // namespace pixmera::photocd

@@ -35,7 +35,8 @@ RgbImage quarter_turn(const RgbImage& image, bool clockwise) {
         const std::uint8_t* from = image.row(y) + 3 * tx;
         // An offset rather than a pointer: after the last pixel it may point
         // outside the picture, which only an integer may do.
-        std::ptrdiff_t to = clockwise ? out_row_bytes * tx + 3 * (h - 1 - y) : out_row_bytes * (w - 1 - tx) + 3 * y;
+        std::ptrdiff_t to =
+            clockwise ? out_row_bytes * tx + 3 * (h - 1 - y) : out_row_bytes * (w - 1 - tx) + 3 * y;
         for (int x = tx; x < x_end; ++x, from += 3, to += step) {
           copy_pixel(from, out.pixels.data() + to);
         }

@@ -21,7 +21,8 @@ std::size_t first_sector(Level level) {
 
 }  // namespace
 
-std::optional<YccPlanes> read_plain_level(std::span<const std::uint8_t> file, Level level, std::string& why) {
+std::optional<YccPlanes> read_plain_level(std::span<const std::uint8_t> file, Level level,
+                                          std::string& why) {
   const Size size = stored_size(level);
   const auto width = static_cast<std::size_t>(size.width);
   const std::size_t offset = first_sector(level) * sector_bytes;

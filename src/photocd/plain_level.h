@@ -13,6 +13,7 @@ namespace pixmera::photocd {
 
 // Reads one of the three plain levels. Each is stored from a fixed sector as
 // groups of two luma rows followed by one C1 and one C2 row at half width.
-std::optional<YccPlanes> read_plain_level(std::span<const std::uint8_t> file, Level level, std::string& why);
+std::optional<YccPlanes> read_plain_level(std::span<const std::uint8_t> file, Level level,
+                                          std::string& why);
 
 }  // namespace pixmera::photocd

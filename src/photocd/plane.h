@@ -14,9 +14,12 @@ struct Plane {
   std::vector<std::uint8_t> samples;  // rows top-down, no padding
 
   Plane() = default;
-  Plane(int w, int h) : width(w), height(h), samples(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
+  Plane(int w, int h)
+      : width(w), height(h), samples(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
 
-  std::uint8_t* row(int y) { return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
+  std::uint8_t* row(int y) {
+    return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+  }
   const std::uint8_t* row(int y) const {
     return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
   }
@@ -46,7 +49,9 @@ struct RgbImage {
         order(channel_order),
         pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3) {}
 
-  std::uint8_t* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3; }
+  std::uint8_t* row(int y) {
+    return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
+  }
   const std::uint8_t* row(int y) const {
     return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 3;
   }

@@ -28,8 +28,10 @@ std::array<std::uint8_t, tga_header_bytes> tga_header(int width, int height) {
   return header;
 }
 
-bool write_tga(const RgbImage& image, const std::function<bool(std::span<const std::uint8_t>)>& sink) {
-  if (image.width <= 0 || image.height <= 0 || image.width > max_dimension || image.height > max_dimension) {
+bool write_tga(const RgbImage& image,
+               const std::function<bool(std::span<const std::uint8_t>)>& sink) {
+  if (image.width <= 0 || image.height <= 0 || image.width > max_dimension ||
+      image.height > max_dimension) {
     return false;
   }
   const auto header = tga_header(image.width, image.height);
@@ -42,8 +44,8 @@ bool write_tga(const RgbImage& image, const std::function<bool(std::span<const s
   const std::size_t rows_per_piece = std::max<std::size_t>(1, piece_bytes / row_bytes);
   std::vector<std::uint8_t> piece(rows_per_piece * row_bytes);
   for (int y = 0; y < image.height;) {
-    const int rows =
-        static_cast<int>(std::min<std::size_t>(rows_per_piece, static_cast<std::size_t>(image.height - y)));
+    const int rows = static_cast<int>(
+        std::min<std::size_t>(rows_per_piece, static_cast<std::size_t>(image.height - y)));
     std::uint8_t* out = piece.data();
     for (int r = 0; r < rows; ++r, ++y) {
       const std::uint8_t* in = image.row(y);
@@ -54,7 +56,9 @@ bool write_tga(const RgbImage& image, const std::function<bool(std::span<const s
       }
       out += row_bytes;
     }
-    if (!sink(std::span<const std::uint8_t>(piece.data(), static_cast<std::size_t>(out - piece.data())))) return false;
+    if (!sink(std::span<const std::uint8_t>(piece.data(),
+                                            static_cast<std::size_t>(out - piece.data()))))
+      return false;
   }
   return true;
 }

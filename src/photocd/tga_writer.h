@@ -19,6 +19,7 @@ std::array<std::uint8_t, tga_header_bytes> tga_header(int width, int height);
 // order, swapped on the way unless the image is in that order already) and
 // stops as soon as `sink` returns false. Returns false then, or
 // when the picture is too large for the format's 16-bit sizes.
-bool write_tga(const RgbImage& image, const std::function<bool(std::span<const std::uint8_t>)>& sink);
+bool write_tga(const RgbImage& image,
+               const std::function<bool(std::span<const std::uint8_t>)>& sink);
 
 }  // namespace pixmera::photocd

@@ -15,7 +15,8 @@ void widen_row(const std::uint8_t* source, int width, std::uint8_t* out) {
   out[2 * width - 1] = source[width - 1];
 }
 
-void blend_rows(const std::uint8_t* above, const std::uint8_t* below, int width, std::uint8_t* out) {
+void blend_rows(const std::uint8_t* above, const std::uint8_t* below, int width,
+                std::uint8_t* out) {
   for (int x = 0; x + 1 < width; ++x) {
     const unsigned left = above[x] + below[x];
     const unsigned right = above[x + 1] + below[x + 1];

@@ -18,7 +18,9 @@ namespace {
 // lets the compiler work on many samples at once.
 constexpr int fraction_bits = 16;
 constexpr double one = 1 << fraction_bits;
-constexpr std::int32_t fixed(double value) { return static_cast<std::int32_t>(value * one + (value < 0 ? -0.5 : 0.5)); }
+constexpr std::int32_t fixed(double value) {
+  return static_cast<std::int32_t>(value * one + (value < 0 ? -0.5 : 0.5));
+}
 constexpr std::int32_t luma_gain = fixed(1.402);
 constexpr std::int32_t blue_per_c1 = fixed(255.0 / 111.40);
 constexpr std::int32_t red_per_c2 = fixed(255.0 / 135.64);
@@ -37,8 +39,8 @@ inline std::uint8_t to_byte(std::int32_t value) {
 // the first-level cache, and each loop is simple enough to vectorise.
 constexpr int piece = 512;
 
-void convert_row(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2, int width, ChannelOrder order,
-                 std::uint8_t* out) {
+void convert_row(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2, int width,
+                 ChannelOrder order, std::uint8_t* out) {
   std::uint8_t red[piece];
   std::uint8_t green[piece];
   std::uint8_t blue[piece];

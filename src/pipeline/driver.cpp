@@ -233,7 +233,8 @@ std::string input_folder(const std::string& input_path) {
 int check_operation_settings(const Job& job, bool& font_prepared) {
   const Settings& s = g_settings;
   if (s.do_image_rotation != 0) {
-    job.debug_line("Image Rotation Type: ", code_to_keyword(kFamilyRotationType, s.image_rotation_type));
+    job.debug_line("Image Rotation Type: ",
+                   code_to_keyword(kFamilyRotationType, s.image_rotation_type));
     job.debug_line("Image Rotation: ", std::to_string(s.image_rotation));
     job.debug_line("Image Rotation Back Color: ", s.image_rotation_back_color);
   }
@@ -257,10 +258,12 @@ int check_operation_settings(const Job& job, bool& font_prepared) {
       return Job::fail("Invalid brightness value");
     }
     job.debug_line("Contrast: ", std::to_string(s.image_contrast));
-    if (s.image_contrast < -100 || s.image_contrast > 100) return Job::fail("Invalid contrast value");
+    if (s.image_contrast < -100 || s.image_contrast > 100)
+      return Job::fail("Invalid contrast value");
     job.debug_line("Gamma: ", real_text(s.image_gamma));
     // Compared as single-precision values, both ends included; NaN fails.
-    if (!(s.image_gamma >= 0.01f && s.image_gamma <= 9.99f)) return Job::fail("Invalid gamma value");
+    if (!(s.image_gamma >= 0.01f && s.image_gamma <= 9.99f))
+      return Job::fail("Invalid gamma value");
   }
   job.debug_line("Invert: ", flag_text(s.image_invert));
   job.debug_line("Greyscale: ", flag_text(s.do_image_greyscale));
@@ -283,7 +286,8 @@ int check_operation_settings(const Job& job, bool& font_prepared) {
 
   job.debug_line("Filename Mask: ", s.filename_mask);
   job.debug_line("File Timestamp: ", code_to_keyword(kFamilyFileTimestamp, s.file_timestamp));
-  if (s.file_timestamp == 2) job.debug_line("Custom Timestamp: ", std::to_string(s.custom_timestamp));
+  if (s.file_timestamp == 2)
+    job.debug_line("Custom Timestamp: ", std::to_string(s.custom_timestamp));
   job.debug_line("Keep Subfolders: ", flag_text(s.keep_subfolders));
   return 0;
 }
@@ -312,7 +316,8 @@ int validate_job(const Job& job, bool& font_prepared) {
   if (file.conversion_type.empty()) file.conversion_type = accepted_conversion_list().front();
   job.debug_line("Conversion: ", file.conversion_type);
   bool accepted = false;
-  for (const std::string& type : accepted_conversion_list()) accepted |= type == file.conversion_type;
+  for (const std::string& type : accepted_conversion_list())
+    accepted |= type == file.conversion_type;
   if (!accepted) return Job::fail("Invalid conversion type");
 
   if (const DebugBranch* branch = find_branch(kInputTypeLines, file.input_type)) {
@@ -409,7 +414,8 @@ int run_conversion_job(bool quiet) {
   job.status("General", "Importing");
   int32_t imported = 0;
   const std::string extension = to_lower(extension_of(g_current_file.input_path));
-  if (extension != "txt" && extension != "lst") imported = add_input_file(g_current_file.input_path);
+  if (extension != "txt" && extension != "lst")
+    imported = add_input_file(g_current_file.input_path);
   {
     std::lock_guard lock(g_progress.mutex);
     g_progress.converted = imported;

@@ -78,7 +78,8 @@ bool rename_file(const std::string& from, const std::string& to) {
 }
 
 bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -94,8 +95,10 @@ bool write_file_atomically(const std::string& path, std::string_view bytes) {
   while (ok && done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(n);
   }
   if (ok && ::fsync(fd) != 0) ok = false;
   if (fd >= 0 && ::close(fd) != 0) ok = false;

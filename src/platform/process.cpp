@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/syscall.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,9 +72,13 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
   if (pidfd >= 0) {
     while (true) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       pollfd pfd{pidfd, POLLIN, 0};
-      const int ready = left.count() > 0 ? ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30))) : 0;
+      const int ready =
+          left.count() > 0
+              ? ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)))
+              : 0;
       if (ready > 0 || (ready < 0 && errno != EINTR) || left.count() <= 0) break;
     }
     ::close(pidfd);

@@ -198,11 +198,11 @@ int32_t setting_int(const Settings& s, const SettingField& field) {
 
 void set_setting_int(Settings& s, const SettingField& field, int32_t value) {
   if (auto* m = std::get_if<uint8_t Settings::*>(&field.member)) {
-    s.**m = static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu);
+    s.** m = static_cast<uint8_t>(static_cast<uint32_t>(value) & 0xFFu);
   } else if (auto* m32 = std::get_if<int32_t Settings::*>(&field.member)) {
-    s.**m32 = value;
+    s.** m32 = value;
   } else if (auto* mf = std::get_if<float Settings::*>(&field.member)) {
-    s.**mf = static_cast<float>(value);
+    s.** mf = static_cast<float>(value);
   }
 }
 
@@ -212,7 +212,7 @@ float setting_real(const Settings& s, const SettingField& field) {
 }
 
 void set_setting_real(Settings& s, const SettingField& field, float value) {
-  if (auto* m = std::get_if<float Settings::*>(&field.member)) s.**m = value;
+  if (auto* m = std::get_if<float Settings::*>(&field.member)) s.** m = value;
 }
 
 const std::string& setting_text(const Settings& s, const SettingField& field) {
@@ -222,7 +222,7 @@ const std::string& setting_text(const Settings& s, const SettingField& field) {
 }
 
 void set_setting_text(Settings& s, const SettingField& field, std::string value) {
-  if (auto* m = std::get_if<std::string Settings::*>(&field.member)) s.**m = std::move(value);
+  if (auto* m = std::get_if<std::string Settings::*>(&field.member)) s.** m = std::move(value);
 }
 
 void reset_settings(Settings& s, bool command_line_mode) {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "settings/catalogue.h"
@@ -135,23 +135,23 @@ TEST_F(Conversion, SaveFlagsReachTheFile) {
       {"-i", kFixtures + "base_only.pcd", "-o", out(), "-q", "--tiff-compression=lzw"}, converter);
   ASSERT_EQ(r.exit_status, 0) << r.output;
   EXPECT_EQ(test::tiff_tag(out() + "base_only.tiff", 259), 5);  // LZW
-  EXPECT_TRUE(test::same_pixels(test::load_picture(out() + "base_only.tiff"),
-                                test::load_picture(tga)));
+  EXPECT_TRUE(
+      test::same_pixels(test::load_picture(out() + "base_only.tiff"), test::load_picture(tga)));
 }
 
 TEST_F(Conversion, StretchedPictureIsConvertedAgainAtItsLevel) {
   // 3072x1024 has the ratio 3.0 and the short side 1024: index 4 is asked for.
   const std::string wide = save_tga("wide.tga", 3072, 1024);
   const std::string level4 = save_tga("level4.tga", 1536, 1024);
-  const std::string converter = stand_in("case \"$6\" in\n  *'[6]') cp '" + wide +
-                                         "' \"$7\";;\n  *'[4]') cp '" + level4 +
-                                         "' \"$7\";;\nesac");
+  const std::string converter =
+      stand_in("case \"$6\" in\n  *'[6]') cp '" + wide + "' \"$7\";;\n  *'[4]') cp '" + level4 +
+               "' \"$7\";;\nesac");
   const ProcessResult r = run({"-i", kFixtures + "base_only.pcd", "-o", out(), "-q"}, converter);
   ASSERT_EQ(r.exit_status, 0) << r.output;
   const std::string input = kFixtures + "base_only.pcd";
   EXPECT_EQ(converter_calls(), (std::vector<std::string>{input + "[6]", input + "[4]"}));
-  EXPECT_TRUE(test::same_pixels(test::load_picture(out() + "base_only.tiff"),
-                                test::load_picture(level4)));
+  EXPECT_TRUE(
+      test::same_pixels(test::load_picture(out() + "base_only.tiff"), test::load_picture(level4)));
 }
 
 TEST_F(Conversion, EveryIndexIsTriedUntilOneLeavesAPicture) {
@@ -213,8 +213,7 @@ TEST_F(Conversion, WithoutAConverterFreeImageDecodesUpright) {
   for (const auto& [name, width, height] :
        {std::tuple{"base_only", 768, 512}, std::tuple{"photo_portrait_16base", 512, 768},
         std::tuple{"photo_16base", 768, 512}}) {
-    const ProcessResult r =
-        run({"-i", kFixtures + name + ".pcd", "-o", out(), "-q"}, none);
+    const ProcessResult r = run({"-i", kFixtures + name + ".pcd", "-o", out(), "-q"}, none);
     ASSERT_EQ(r.exit_status, 0) << name << r.output;
     const Image saved = test::load_picture(out() + name + ".tiff");
     ASSERT_EQ(width_of(saved), width) << name;
@@ -232,7 +231,8 @@ TEST_F(Conversion, FilesThatAreNoPhotoCdFailCleanly) {
     const ProcessResult r = run({"-i", kFixtures + name, "-o", out(), "-d"}, none);
     EXPECT_EQ(r.exit_status, 1) << name;
     EXPECT_NE(r.output.find("[ERROR] Unable to convert the file!"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find(catalogue_text("Msg", "Conversion is not complete")), std::string::npos);
+    EXPECT_NE(r.output.find(catalogue_text("Msg", "Conversion is not complete")),
+              std::string::npos);
   }
   // A point-cloud file shares the extension.
   const std::string cloud = path("cloud.pcd");
@@ -294,6 +294,17 @@ TEST_F(Conversion, UnwritableOutputFolderFailsTheFile) {
   ::chmod(locked.c_str(), 0700);
   EXPECT_EQ(r.exit_status, 1);
   EXPECT_TRUE(files_in(locked).empty());
+}
+
+TEST_F(Conversion, NameTheFileSystemRefusesFailsTheFile) {
+  // A name longer than any file system allows: the picture is encoded, the
+  // rename into place fails, and nothing is left in the output folder.
+  const ProcessResult r = run({"-i", kFixtures + "base_only.pcd", "-o", out(), "-q",
+                               "--filename-mask=" + std::string(300, 'x') + ".%ext%"},
+                              path("bin/none"));
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_TRUE(files_in(out()).empty());
+  EXPECT_TRUE(files_in(config_folder()).empty());
 }
 
 TEST_F(Conversion, ListFilesAreNotConverted) {

@@ -72,8 +72,10 @@ TEST(Help, PrintsTheThirtySixLines) {
   EXPECT_EQ(r.lines[1], "Usage: pixmera -i <filename> [options]");
   EXPECT_EQ(r.lines[3], "  pixmera -i example.pcd");
   EXPECT_EQ(r.lines[6], "  pixmera -i c:\\tmp\\example.pcd -o d:\\converted --jpg-quality=95");
-  EXPECT_EQ(r.lines[13], "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)");
-  EXPECT_EQ(r.lines[28], "    ...                     Refer documentation for all available options");
+  EXPECT_EQ(r.lines[13],
+            "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)");
+  EXPECT_EQ(r.lines[28],
+            "    ...                     Refer documentation for all available options");
   EXPECT_EQ(r.lines[35], "  -v, --version             Display version information and exit");
   for (const std::string& line : r.lines) EXPECT_EQ(line.find('%'), std::string::npos) << line;
 }

@@ -19,20 +19,24 @@ constexpr int height = 4;
 struct SmallLevel {
   std::vector<HuffmanTable> tables;
   CodedLevelTables view;
-  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2), Plane(width / 2, height / 2)};
+  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2),
+                   Plane(width / 2, height / 2)};
   CodedLevelEnd end;
   std::string why;
 
   explicit SmallLevel(int table_count = 3) {
     const auto bytes = testing::table_bytes(testing::small_table());
     std::size_t consumed = 0;
-    for (int i = 0; i < table_count; ++i) tables.push_back(*HuffmanTable::parse(bytes, consumed, why));
+    for (int i = 0; i < table_count; ++i)
+      tables.push_back(*HuffmanTable::parse(bytes, consumed, why));
     for (std::size_t i = 0; i < tables.size(); ++i) view.plane[i] = &tables[i];
     for (Plane* p : {&planes.luma, &planes.chroma1, &planes.chroma2})
       std::fill(p->samples.begin(), p->samples.end(), 100);
   }
 
-  bool decode(const std::vector<std::uint8_t>& bytes) { return add_coded_rows(bytes, view, planes, end, why); }
+  bool decode(const std::vector<std::uint8_t>& bytes) {
+    return add_coded_rows(bytes, view, planes, end, why);
+  }
 };
 
 // Plane 0 is luma, 2 and 3 chroma; each row gets its own delta pattern.
@@ -54,7 +58,8 @@ void write_luma(CodedStream& s) {
 
 void expect_deltas_applied(const SmallLevel& level, bool chroma) {
   for (int plane : {0, 2, 3}) {
-    const Plane& p = plane == 0 ? level.planes.luma : (plane == 2 ? level.planes.chroma1 : level.planes.chroma2);
+    const Plane& p =
+        plane == 0 ? level.planes.luma : (plane == 2 ? level.planes.chroma1 : level.planes.chroma2);
     for (int y = 0; y < p.height; ++y) {
       for (int x = 0; x < p.width; ++x) {
         const int expected = 100 + (plane == 0 || chroma ? delta_at(plane, y, x) : 0);

@@ -47,7 +47,8 @@ std::vector<std::uint8_t> CodedStream::finish() { return bytes_; }
 
 std::vector<TableEntry> small_table() {
   return {
-      {1, 0b0, 0}, {3, 0b100, 1}, {3, 0b101, -1}, {4, 0b1100, 2}, {4, 0b1101, -2}, {5, 0b11100, 3}, {5, 0b11101, -3},
+      {1, 0b0, 0},     {3, 0b100, 1},   {3, 0b101, -1},   {4, 0b1100, 2},
+      {4, 0b1101, -2}, {5, 0b11100, 3}, {5, 0b11101, -3},
   };
 }
 

@@ -12,7 +12,8 @@ std::optional<ConvertRequest> parse(std::vector<std::string_view> arguments) {
 }
 
 TEST(ConvertCommandLine, AcceptsOnlyTheConversionStepsVectors) {
-  const auto full = parse({"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", "/in/IMG0001.PCD[5]", "/t/x.tga"});
+  const auto full = parse(
+      {"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", "/in/IMG0001.PCD[5]", "/t/x.tga"});
   ASSERT_TRUE(full);
   EXPECT_EQ(full->input_path, "/in/IMG0001.PCD");
   EXPECT_EQ(full->index, 5u);
@@ -33,7 +34,8 @@ TEST(ConvertCommandLine, AcceptsOnlyTheConversionStepsVectors) {
       {"-quiet", "-colorspace", "sRGB", "a.pcd", ".tga"},
       {"-quiet", "-colorspace", "sRGB", "", "b.tga"},
   };
-  for (const auto& arguments : bad) EXPECT_FALSE(parse(arguments)) << arguments.size() << " arguments";
+  for (const auto& arguments : bad)
+    EXPECT_FALSE(parse(arguments)) << arguments.size() << " arguments";
 }
 
 TEST(ConvertCommandLine, OnlyATrailingDigitIndexIsTaken) {

@@ -43,7 +43,8 @@ int run_program(const std::vector<std::string>& arguments) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::vector<std::string> step_arguments(const std::string& input, const std::string& output, bool orient = true) {
+std::vector<std::string> step_arguments(const std::string& input, const std::string& output,
+                                        bool orient = true) {
   std::vector<std::string> a{"-quiet", "-colorspace", "sRGB"};
   if (orient) {
     a.push_back("-orient");
@@ -66,7 +67,8 @@ class ConvertProgram : public ::testing::Test {
   // Everything in the test's folder, temporary files included.
   std::vector<std::string> leftovers() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir_))
+      names.push_back(entry.path().filename().string());
     return names;
   }
 
@@ -76,20 +78,24 @@ class ConvertProgram : public ::testing::Test {
 };
 
 // The TGA as the program wrote it, checked against the library's decode.
-void expect_tga_of(const std::string& tga_path, const std::string& pcd_path, Level level, int width, int height) {
+void expect_tga_of(const std::string& tga_path, const std::string& pcd_path, Level level, int width,
+                   int height) {
   const auto file = read_bytes(tga_path);
-  ASSERT_EQ(file.size(), tga_header_bytes + static_cast<std::size_t>(width) * height * 3) << tga_path;
+  ASSERT_EQ(file.size(), tga_header_bytes + static_cast<std::size_t>(width) * height * 3)
+      << tga_path;
   const auto header = tga_header(width, height);
   EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin())) << tga_path;
   EXPECT_EQ(file[17] & 0x20, 0x20) << "top-left origin bit";
 
   const DecodeResult decoded = decode_image_pac(read_bytes(pcd_path), level, ChannelOrder::bgr);
   ASSERT_TRUE(decoded);
-  EXPECT_TRUE(std::equal(decoded.image.pixels.begin(), decoded.image.pixels.end(), file.begin() + tga_header_bytes))
+  EXPECT_TRUE(std::equal(decoded.image.pixels.begin(), decoded.image.pixels.end(),
+                         file.begin() + tga_header_bytes))
       << tga_path;
   // FreeImage, which the conversion step loads the TGA with, must see the
   // same picture the same way up.
-  EXPECT_EQ(testing::load_picture(tga_path).pixels, testing::as_rgb(decoded.image).pixels) << tga_path;
+  EXPECT_EQ(testing::load_picture(tga_path).pixels, testing::as_rgb(decoded.image).pixels)
+      << tga_path;
 }
 
 TEST_F(ConvertProgram, WritesTheRequestedLevelAsTopDownTga) {
@@ -142,7 +148,9 @@ TEST_F(ConvertProgram, FailuresExitOneAndLeaveNoFile) {
   }
   EXPECT_EQ(run_program(step_arguments(pcd_fixture("empty.pcd"), path("out.tga"), false)), 1);
   EXPECT_EQ(run_program(step_arguments(path("missing.pcd") + "[3]", path("out.tga"))), 1);
-  EXPECT_EQ(run_program(step_arguments(pcd_fixture("base_only.pcd") + "[3]", path("no/such/out.tga"))), 1);
+  EXPECT_EQ(
+      run_program(step_arguments(pcd_fixture("base_only.pcd") + "[3]", path("no/such/out.tga"))),
+      1);
   EXPECT_TRUE(leftovers().empty());
 }
 
@@ -157,7 +165,8 @@ TEST_F(ConvertProgram, UsageErrorsExitTwo) {
       {"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", input, out, out},
       {"-quiet", "-colorspace", "sRGB", input, path("out.png")},
   };
-  for (const auto& arguments : cases) EXPECT_EQ(run_program(arguments), 2) << arguments.size() << " arguments";
+  for (const auto& arguments : cases)
+    EXPECT_EQ(run_program(arguments), 2) << arguments.size() << " arguments";
   EXPECT_TRUE(leftovers().empty());
 }
 

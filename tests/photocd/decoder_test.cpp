@@ -46,24 +46,30 @@ TEST(Decoder, EachFaultFailsItsLevelAndKeepsTheOnesBelow) {
     const char* why;  // part of the message
   };
   const std::vector<Case> cases{
-      {"4Base luma code 17 bits long", [](auto& b) { b[388 * sector_bytes + 1] = 16; }, 3, DecodeFailure::level_damaged,
-       "17 bits"},
-      {"16Base luma table count runs into the rows", [](auto& b) { b[sixteen_base_offset(12)] = 0xFF; }, 4,
-       DecodeFailure::level_damaged, "Huffman"},
+      {"4Base luma code 17 bits long", [](auto& b) { b[388 * sector_bytes + 1] = 16; }, 3,
+       DecodeFailure::level_damaged, "17 bits"},
+      {"16Base luma table count runs into the rows",
+       [](auto& b) { b[sixteen_base_offset(12)] = 0xFF; }, 4, DecodeFailure::level_damaged,
+       "Huffman"},
       {"first 16Base sync broken", [](auto& b) { b[sixteen_base_offset(14) + 1] = 0x00; }, 4,
        DecodeFailure::level_damaged, "luma rows present"},
-      {"first 16Base row renumbered as the second", [](auto& b) { b[sixteen_base_offset(14) + 4] = 0x02; }, 4,
-       DecodeFailure::level_damaged, "twice"},
-      {"attribute byte says 4Base", [](auto& b) { b[0xE02] = 0x04; }, 4, DecodeFailure::level_absent, "4Base"},
-      {"attribute byte says Base", [](auto& b) { b[0xE02] = 0x00; }, 3, DecodeFailure::level_absent, "Base"},
-      {"signature", [](auto& b) { b[0x806] = 'X'; }, -1, DecodeFailure::not_an_image_pac, "PCD_IPI"},
+      {"first 16Base row renumbered as the second",
+       [](auto& b) { b[sixteen_base_offset(14) + 4] = 0x02; }, 4, DecodeFailure::level_damaged,
+       "twice"},
+      {"attribute byte says 4Base", [](auto& b) { b[0xE02] = 0x04; }, 4,
+       DecodeFailure::level_absent, "4Base"},
+      {"attribute byte says Base", [](auto& b) { b[0xE02] = 0x00; }, 3, DecodeFailure::level_absent,
+       "Base"},
+      {"signature", [](auto& b) { b[0x806] = 'X'; }, -1, DecodeFailure::not_an_image_pac,
+       "PCD_IPI"},
   };
   ASSERT_EQ(kodak_16base()[sixteen_base_offset(14)], 0xFF) << "the rows start with a sync";
   for (const Case& c : cases) {
     auto bytes = kodak_16base();
     c.damage(bytes);
     for (int index = 0; index <= 5; ++index) {
-      const DecodeResult result = decode_image_pac(bytes, level_for_index(static_cast<std::uint64_t>(index)));
+      const DecodeResult result =
+          decode_image_pac(bytes, level_for_index(static_cast<std::uint64_t>(index)));
       EXPECT_EQ(static_cast<bool>(result), index <= c.last_good) << c.what << ", index " << index;
       if (index == c.last_good + 1) {
         EXPECT_EQ(result.failure, c.failure) << c.what;
@@ -87,8 +93,10 @@ TEST(Decoder, CutsInsideALevelFailItAndKeepTheLevelsBelow) {
   for (const auto& [length, last_good] : cuts) {
     const std::span<const std::uint8_t> cut(kodak_16base().data(), length);
     for (int index = 0; index <= 5; ++index) {
-      const DecodeResult result = decode_image_pac(cut, level_for_index(static_cast<std::uint64_t>(index)));
-      EXPECT_EQ(static_cast<bool>(result), index <= last_good) << "cut at " << length << ", index " << index;
+      const DecodeResult result =
+          decode_image_pac(cut, level_for_index(static_cast<std::uint64_t>(index)));
+      EXPECT_EQ(static_cast<bool>(result), index <= last_good)
+          << "cut at " << length << ", index " << index;
     }
   }
 }
@@ -112,8 +120,10 @@ TEST(Decoder, IndexesMapToLevels) {
       {3, Level::base},         {std::nullopt, Level::base}, {4, Level::four_base},
       {5, Level::sixteen_base}, {6, Level::sixty_four_base}, {UINT64_MAX, Level::sixty_four_base},
   };
-  for (const auto& [index, level] : cases) EXPECT_EQ(level_for_index(index), level) << index.value_or(999);
-  EXPECT_EQ(decode_image_pac(kodak_16base(), Level::sixty_four_base).failure, DecodeFailure::level_unsupported);
+  for (const auto& [index, level] : cases)
+    EXPECT_EQ(level_for_index(index), level) << index.value_or(999);
+  EXPECT_EQ(decode_image_pac(kodak_16base(), Level::sixty_four_base).failure,
+            DecodeFailure::level_unsupported);
 }
 
 }  // namespace

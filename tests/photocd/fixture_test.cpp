@@ -48,7 +48,8 @@ std::string reference_for(const std::string& fixture, int index) {
 const std::vector<std::uint8_t>& fixture_bytes(const std::string& fixture) {
   static std::map<std::string, std::vector<std::uint8_t>> cache;
   auto it = cache.find(fixture);
-  if (it == cache.end()) it = cache.emplace(fixture, read_bytes(pcd_fixture(fixture + ".pcd"))).first;
+  if (it == cache.end())
+    it = cache.emplace(fixture, read_bytes(pcd_fixture(fixture + ".pcd"))).first;
   return it->second;
 }
 
@@ -81,7 +82,8 @@ std::vector<LevelCase> kodak_cases() {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, KodakLevel, ::testing::ValuesIn(kodak_cases()),
                          [](const ::testing::TestParamInfo<LevelCase>& param_info) {
-                           return param_info.param.fixture + "_" + std::to_string(param_info.param.index);
+                           return param_info.param.fixture + "_" +
+                                  std::to_string(param_info.param.index);
                          });
 
 TEST(KodakFixtures, HalfTurnedFileIsNotUprightWithoutTheTurn) {
@@ -106,7 +108,8 @@ TEST(PortraitFixture, SixteenBaseComesOutPortraitAndUpright) {
   const RgbImage reference = testing::load_picture(pcd_fixture("photo_portrait_16base.png"));
   const RgbImage small = testing::box_downscale(result.image, 4);
   const double upright = testing::brightness_correlation(small, reference);
-  const double half_turned = testing::brightness_correlation(turn_counter_clockwise(small, 2), reference);
+  const double half_turned =
+      testing::brightness_correlation(turn_counter_clockwise(small, 2), reference);
   std::printf("[ corr     ] portrait upright %.3f, half turned %.3f\n", upright, half_turned);
   EXPECT_GT(upright, 0.95);
   EXPECT_LT(half_turned, 0.5);
@@ -126,8 +129,10 @@ TEST(FixtureLevels, EachFileYieldsExactlyTheLevelsItHolds) {
   for (const Case& c : cases) {
     const auto bytes = read_bytes(pcd_fixture(c.file));
     for (int index = 0; index <= 7; ++index) {
-      const DecodeResult result = decode_image_pac(bytes, level_for_index(static_cast<std::uint64_t>(index)));
-      EXPECT_EQ(static_cast<bool>(result), index <= c.last_good) << c.file << "[" << index << "]: " << result.why;
+      const DecodeResult result =
+          decode_image_pac(bytes, level_for_index(static_cast<std::uint64_t>(index)));
+      EXPECT_EQ(static_cast<bool>(result), index <= c.last_good)
+          << c.file << "[" << index << "]: " << result.why;
       if (!result) {
         EXPECT_TRUE(result.image.pixels.empty()) << c.file << "[" << index << "]";
       }

@@ -37,7 +37,8 @@ TEST(HuffmanTable, EveryContinuationOfACodeFindsIt) {
       EXPECT_EQ(table->lookup(bits).delta, e.delta) << std::hex << bits;
     }
   }
-  for (std::uint32_t none : {0xFFFFu, 0xF800u, 0b1111000000111111u}) EXPECT_EQ(table->lookup(none).length, 0);
+  for (std::uint32_t none : {0xFFFFu, 0xF800u, 0b1111000000111111u})
+    EXPECT_EQ(table->lookup(none).length, 0);
 }
 
 TEST(HuffmanTable, BitsBelowTheCodeLengthAreIgnored) {

@@ -12,7 +12,8 @@ RgbImage numbered(int width, int height) {
   RgbImage image(width, height);
   for (int i = 0; i < width * height; ++i) {
     for (int c = 0; c < 3; ++c)
-      image.pixels[static_cast<std::size_t>(3 * i + c)] = static_cast<std::uint8_t>(i + 1 + 100 * c);
+      image.pixels[static_cast<std::size_t>(3 * i + c)] =
+          static_cast<std::uint8_t>(i + 1 + 100 * c);
   }
   return image;
 }

@@ -40,10 +40,14 @@ TEST(Regression, WholeFilesFailCleanlyOrDecodeWhole) {
       const std::string where = path.filename().string() + "[" + std::to_string(index) + "]";
       if (result) {
         const Size size = stored_size(level);
-        const bool landscape = result.image.width == size.width && result.image.height == size.height;
-        const bool portrait = result.image.width == size.height && result.image.height == size.width;
+        const bool landscape =
+            result.image.width == size.width && result.image.height == size.height;
+        const bool portrait =
+            result.image.width == size.height && result.image.height == size.width;
         EXPECT_TRUE(landscape || portrait) << where;
-        EXPECT_EQ(result.image.pixels.size(), static_cast<std::size_t>(size.width) * size.height * 3) << where;
+        EXPECT_EQ(result.image.pixels.size(),
+                  static_cast<std::size_t>(size.width) * size.height * 3)
+            << where;
       } else {
         EXPECT_FALSE(result.why.empty()) << where;
         EXPECT_TRUE(result.image.pixels.empty()) << where;

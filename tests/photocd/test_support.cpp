@@ -11,9 +11,13 @@
 
 namespace pixmera::photocd::testing {
 
-std::string pcd_fixture(const std::string& name) { return std::string(PIXMERA_TEST_DATA) + "/pcd/" + name; }
+std::string pcd_fixture(const std::string& name) {
+  return std::string(PIXMERA_TEST_DATA) + "/pcd/" + name;
+}
 
-std::string photocd_data(const std::string& name) { return std::string(PIXMERA_TEST_DATA) + "/photocd/" + name; }
+std::string photocd_data(const std::string& name) {
+  return std::string(PIXMERA_TEST_DATA) + "/photocd/" + name;
+}
 
 std::vector<std::uint8_t> read_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -29,7 +33,8 @@ RgbImage load_picture(const std::string& path) {
   FreeImage_Unload(loaded);
   if (bitmap == nullptr) throw std::runtime_error("cannot convert " + path);
 
-  RgbImage image(static_cast<int>(FreeImage_GetWidth(bitmap)), static_cast<int>(FreeImage_GetHeight(bitmap)));
+  RgbImage image(static_cast<int>(FreeImage_GetWidth(bitmap)),
+                 static_cast<int>(FreeImage_GetHeight(bitmap)));
   for (int y = 0; y < image.height; ++y) {
     // FreeImage keeps rows bottom-up.
     const BYTE* in = FreeImage_GetScanLine(bitmap, image.height - 1 - y);
@@ -130,7 +135,8 @@ std::string failure_output_dir() {
   return dir;
 }
 
-double compare_or_keep(const RgbImage& actual, const RgbImage& reference, double minimum_db, const std::string& stem) {
+double compare_or_keep(const RgbImage& actual, const RgbImage& reference, double minimum_db,
+                       const std::string& stem) {
   const double db = psnr(actual, reference);
   if (db >= minimum_db) return db;
   const std::string dir = failure_output_dir();
@@ -140,7 +146,8 @@ double compare_or_keep(const RgbImage& actual, const RgbImage& reference, double
     RgbImage difference(a.width, a.height);
     // Differences amplified four times around mid-grey, so small errors show.
     for (std::size_t i = 0; i < a.pixels.size(); ++i) {
-      const int d = 128 + 4 * (static_cast<int>(a.pixels[i]) - static_cast<int>(reference.pixels[i]));
+      const int d =
+          128 + 4 * (static_cast<int>(a.pixels[i]) - static_cast<int>(reference.pixels[i]));
       difference.pixels[i] = static_cast<std::uint8_t>(d < 0 ? 0 : (d > 255 ? 255 : d));
     }
     save_picture(difference, dir + "/" + stem + "_difference.png");

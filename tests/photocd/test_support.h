@@ -40,6 +40,7 @@ std::string failure_output_dir();
 
 // PSNR of `actual` against `reference`; below `minimum_db` it writes
 // <stem>_actual.png and <stem>_difference.png into failure_output_dir().
-double compare_or_keep(const RgbImage& actual, const RgbImage& reference, double minimum_db, const std::string& stem);
+double compare_or_keep(const RgbImage& actual, const RgbImage& reference, double minimum_db,
+                       const std::string& stem);
 
 }  // namespace pixmera::photocd::testing

@@ -34,8 +34,10 @@ TEST(TgaWriter, TopDownTwentyFourBitBlueFirst) {
   // Large enough for several of the writer's pieces, the last one partial.
   RgbImage large(1000, 777);
   RgbImage large_bgr(1000, 777, ChannelOrder::bgr);
-  for (std::size_t i = 0; i < large.pixels.size(); ++i) large.pixels[i] = static_cast<std::uint8_t>(i * 31 % 251);
-  for (std::size_t i = 0; i < large.pixels.size(); ++i) large_bgr.pixels[i] = large.pixels[i - i % 3 + 2 - i % 3];
+  for (std::size_t i = 0; i < large.pixels.size(); ++i)
+    large.pixels[i] = static_cast<std::uint8_t>(i * 31 % 251);
+  for (std::size_t i = 0; i < large.pixels.size(); ++i)
+    large_bgr.pixels[i] = large.pixels[i - i % 3 + 2 - i % 3];
   EXPECT_EQ(collect(large), collect(large_bgr));
 
   const auto wide = tga_header(3072, 2048);
@@ -45,7 +47,8 @@ TEST(TgaWriter, TopDownTwentyFourBitBlueFirst) {
 
 TEST(TgaWriter, StopsWhenTheSinkFailsAndRefusesOversizedPictures) {
   int calls = 0;
-  EXPECT_FALSE(write_tga(RgbImage(1000, 777), [&calls](std::span<const std::uint8_t>) { return ++calls < 2; }));
+  EXPECT_FALSE(write_tga(RgbImage(1000, 777),
+                         [&calls](std::span<const std::uint8_t>) { return ++calls < 2; }));
   EXPECT_EQ(calls, 2);
   auto accept = [](std::span<const std::uint8_t>) { return true; };
   EXPECT_FALSE(write_tga(RgbImage(70000, 1), accept));

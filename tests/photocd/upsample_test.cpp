@@ -9,7 +9,8 @@ namespace {
 
 Plane make_plane(int width, int height, const std::vector<int>& values) {
   Plane plane(width, height);
-  for (std::size_t i = 0; i < values.size(); ++i) plane.samples[i] = static_cast<std::uint8_t>(values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    plane.samples[i] = static_cast<std::uint8_t>(values[i]);
   return plane;
 }
 
@@ -26,7 +27,8 @@ TEST(Upsample, MatchesHandWorkedValues) {
                                                                  30, 35, 40, 40,  //
                                                                  30, 35, 40, 40}));
   EXPECT_EQ(upsampled(1, 2, {8, 20}), (std::vector<int>{8, 8, 14, 14, 20, 20, 20, 20}));
-  EXPECT_EQ(upsampled(3, 1, {0, 100, 255}), (std::vector<int>{0, 50, 100, 178, 255, 255, 0, 50, 100, 178, 255, 255}));
+  EXPECT_EQ(upsampled(3, 1, {0, 100, 255}),
+            (std::vector<int>{0, 50, 100, 178, 255, 255, 0, 50, 100, 178, 255, 255}));
 }
 
 TEST(Upsample, RoundsHalvesUpAndQuartersToNearest) {

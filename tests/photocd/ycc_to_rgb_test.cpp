@@ -22,7 +22,9 @@ Rgb kodak_scale(int y, int c1_raw, int c2_raw) {
   const double r = luma + c2 / 135.64;
   const double g = luma - (0.114 / 0.587) * c1 / 111.40 - (0.299 / 0.587) * c2 / 135.64;
   const double b = luma + c1 / 111.40;
-  auto byte = [](double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
+  auto byte = [](double v) {
+    return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
+  };
   return {byte(r), byte(g), byte(b)};
 }
 
@@ -51,8 +53,8 @@ TEST(YccToRgb, FixedPointStaysWithinOneStepOfTheScale) {
   for (int y = 0; y < 256; y += 3) {
     for (int c1 = 0; c1 < 256; c1 += 5) {
       for (int c2 = 0; c2 < 256; c2 += 5) {
-        const Rgb got =
-            ycc_to_rgb(static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(c1), static_cast<std::uint8_t>(c2));
+        const Rgb got = ycc_to_rgb(static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(c1),
+                                   static_cast<std::uint8_t>(c2));
         const Rgb want = kodak_scale(y, c1, c2);
         for (auto [a, b] : {std::pair{got.r, want.r}, {got.g, want.g}, {got.b, want.b}}) {
           ASSERT_LE(std::abs(a - b), 1) << y << " " << c1 << " " << c2;

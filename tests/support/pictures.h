@@ -89,9 +89,7 @@ inline double luminance_correlation(const Image& a_in, const Image& b_in) {
 
 // True when both pictures have the same size and every pixel's red, green
 // and blue are equal.
-inline bool same_pixels(const Image& a_in, const Image& b_in) {
-  return psnr(a_in, b_in) == 99.0;
-}
+inline bool same_pixels(const Image& a_in, const Image& b_in) { return psnr(a_in, b_in) == 99.0; }
 
 // The value of a TIFF tag of the first directory (SHORT or LONG), -1 when the
 // file has no such tag.
@@ -100,9 +98,7 @@ inline long tiff_tag(const std::string& path, uint16_t wanted) {
   unsigned char head[8];
   if (!in.read(reinterpret_cast<char*>(head), 8)) return -1;
   const bool little = head[0] == 'I';
-  auto u16 = [&](const unsigned char* p) {
-    return little ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
-  };
+  auto u16 = [&](const unsigned char* p) { return little ? p[0] | p[1] << 8 : p[0] << 8 | p[1]; };
   auto u32 = [&](const unsigned char* p) -> uint32_t {
     return little ? (p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24)
                   : (static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]);

@@ -16,20 +16,23 @@ bool has_tga_extension(std::string_view path) {
   constexpr std::string_view extension = ".tga";
   if (path.size() <= extension.size()) return false;
   const std::string_view tail = path.substr(path.size() - extension.size());
-  return std::equal(tail.begin(), tail.end(), extension.begin(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+  return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  });
 }
 
 }  // namespace
 
-void split_sub_image_index(std::string_view argument, std::string& path, std::optional<std::uint64_t>& index) {
+void split_sub_image_index(std::string_view argument, std::string& path,
+                           std::optional<std::uint64_t>& index) {
   path.assign(argument);
   index.reset();
   if (argument.size() < 3 || argument.back() != ']') return;
   const std::size_t open = argument.rfind('[');
   if (open == std::string_view::npos || open == 0) return;
   const std::string_view digits = argument.substr(open + 1, argument.size() - open - 2);
-  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+  if (digits.empty() ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return;
   }
   constexpr std::uint64_t limit = std::numeric_limits<std::uint64_t>::max();
@@ -44,10 +47,12 @@ void split_sub_image_index(std::string_view argument, std::string& path, std::op
 
 std::optional<ConvertRequest> parse_convert_arguments(std::span<const std::string_view> arguments) {
   if (arguments.size() != 5 && arguments.size() != 7) return std::nullopt;
-  if (!std::equal(leading_options.begin(), leading_options.end(), arguments.begin())) return std::nullopt;
+  if (!std::equal(leading_options.begin(), leading_options.end(), arguments.begin()))
+    return std::nullopt;
   std::size_t next = leading_options.size();
   if (arguments.size() == 7) {
-    if (!std::equal(orient_option.begin(), orient_option.end(), arguments.begin() + 3)) return std::nullopt;
+    if (!std::equal(orient_option.begin(), orient_option.end(), arguments.begin() + 3))
+      return std::nullopt;
     next += orient_option.size();
   }
 

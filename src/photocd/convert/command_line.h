@@ -23,7 +23,8 @@ std::optional<ConvertRequest> parse_convert_arguments(std::span<const std::strin
 
 // Splits a trailing "[digits]" off `argument`. Brackets anywhere else, or
 // around something other than digits, belong to the path.
-void split_sub_image_index(std::string_view argument, std::string& path, std::optional<std::uint64_t>& index);
+void split_sub_image_index(std::string_view argument, std::string& path,
+                           std::optional<std::uint64_t>& index);
 
 inline constexpr std::string_view convert_usage =
     "usage: convert -quiet -colorspace sRGB [-orient TopLeft] <input.pcd>[n] <output.tga>";

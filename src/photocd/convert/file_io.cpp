@@ -20,12 +20,14 @@ std::string errno_text() { return std::strerror(errno); }
 
 // A name in the same folder, so the final rename never crosses file systems.
 // "x" opens exclusively: an existing file of that name is never reused.
-FileHandle create_temporary_beside(const std::filesystem::path& target, std::filesystem::path& temporary) {
+FileHandle create_temporary_beside(const std::filesystem::path& target,
+                                   std::filesystem::path& temporary) {
   std::random_device entropy;
   std::mt19937_64 generator(entropy());
   for (int attempt = 0; attempt < 16; ++attempt) {
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(generator()));
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                  static_cast<unsigned long long>(generator()));
     temporary = target;
     temporary.replace_filename("." + target.filename().string() + suffix);
     if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return FileHandle(file);
@@ -36,8 +38,8 @@ FileHandle create_temporary_beside(const std::filesystem::path& target, std::fil
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path, std::size_t max_bytes,
-                                                         std::string& why) {
+std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path,
+                                                         std::size_t max_bytes, std::string& why) {
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     why = "cannot open " + path + ": " + errno_text();
@@ -73,8 +75,8 @@ std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path
   return bytes;
 }
 
-bool write_file_atomically(const std::string& path, const std::function<bool(const ByteSink&)>& produce,
-                           std::string& why) {
+bool write_file_atomically(const std::string& path,
+                           const std::function<bool(const ByteSink&)>& produce, std::string& why) {
   const std::filesystem::path target(path);
   std::filesystem::path temporary;
   FileHandle file = create_temporary_beside(target, temporary);

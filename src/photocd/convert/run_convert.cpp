@@ -33,7 +33,8 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
   }
 
   const bool written = write_file_atomically(
-      request->output_path, [&decoded](const ByteSink& sink) { return write_tga(decoded.image, sink); }, message);
+      request->output_path,
+      [&decoded](const ByteSink& sink) { return write_tga(decoded.image, sink); }, message);
   return written ? convert_exit_success : convert_exit_failure;
 }
 

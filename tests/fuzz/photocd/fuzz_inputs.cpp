@@ -50,7 +50,8 @@ void decode_rows_input(std::span<const std::uint8_t> input) {
   CodedLevelTables view;
   for (std::size_t i = 0; i < tables.size(); ++i) view.plane[i] = &tables[i];
 
-  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2), Plane(width / 2, height / 2)};
+  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2),
+                   Plane(width / 2, height / 2)};
   CodedLevelEnd end;
   std::string why;
   (void)add_coded_rows(body.subspan(rows_offset), view, planes, end, why);
@@ -63,19 +64,22 @@ PatchTemplates load_patch_templates(const std::string& pcd_dir) {
 void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplates& templates) {
   if (input.empty()) return;
   const bool sixteen = (input[0] & 1) != 0;
-  const std::vector<std::uint8_t>& original = sixteen ? templates.sixteen_base : templates.four_base;
+  const std::vector<std::uint8_t>& original =
+      sixteen ? templates.sixteen_base : templates.four_base;
   if (original.size() < 400 * sector_bytes) return;
   const Level level = sixteen && (input[0] & 2) != 0 ? Level::sixteen_base : Level::four_base;
 
   std::vector<std::uint8_t> file = original;
   std::size_t at = 1;
   if ((input[0] & 4) != 0 && input.size() >= 4) {
-    file.resize(static_cast<std::size_t>(static_cast<std::uint64_t>(be24(input.data() + 1)) * file.size() >> 24));
+    file.resize(static_cast<std::size_t>(
+        static_cast<std::uint64_t>(be24(input.data() + 1)) * file.size() >> 24));
     at = 4;
   }
 
-  const std::size_t four_base_end = std::clamp<std::size_t>(
-      (std::size_t{original[0xE03]} << 8 | original[0xE04]) * sector_bytes, 393 * sector_bytes, original.size());
+  const std::size_t four_base_end =
+      std::clamp<std::size_t>((std::size_t{original[0xE03]} << 8 | original[0xE04]) * sector_bytes,
+                              393 * sector_bytes, original.size());
   const std::size_t sixteen_base = sixteen ? four_base_end : 0x800;
   struct Region {
     std::size_t start;

@@ -11,7 +11,8 @@ namespace {
 const pixmera::photocd::fuzzing::PatchTemplates& templates() {
   static const auto loaded = [] {
     const char* dir = std::getenv("PIXMERA_PHOTOCD_FUZZ_DATA");
-    auto t = pixmera::photocd::fuzzing::load_patch_templates(dir != nullptr ? dir : PIXMERA_TEST_DATA "/pcd");
+    auto t = pixmera::photocd::fuzzing::load_patch_templates(
+        dir != nullptr ? dir : PIXMERA_TEST_DATA "/pcd");
     if (t.four_base.empty() || t.sixteen_base.empty()) std::abort();
     return t;
   }();
