@@ -13,13 +13,13 @@
 #include "pipeline/current_file.h"
 #include "settings/keywords.h"
 #include "settings/product.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 #include "util/text.h"
 
 namespace pixmera {
 namespace {
 
-using test_support::TempFolder;
+using test::TempFolder;
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
@@ -253,7 +253,7 @@ TEST_F(OptionsTest, RegressionInputs) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
     SCOPED_TRACE(entry.path().filename().string());
-    const std::string bytes = test_support::read_bytes(entry.path().string());
+    const std::string bytes = test::read_bytes(entry.path().string());
     EXPECT_TRUE(apply_profile(entry.path().string(), g_settings));
     // The sanitizer build checks these for undefined behaviour.
     (void)parse_number(bytes);

@@ -6,7 +6,7 @@
 
 #include "pipeline/current_file.h"
 #include "pipeline/format_tables.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace pixmera {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace pixmera {
 namespace {

@@ -11,13 +11,13 @@
 #include "platform/desktop.h"
 #include "settings/numbers.h"
 #include "settings/product.h"
-#include "settings/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace pixmera {
 namespace {
 
-using test_support::read_bytes;
-using test_support::TempFolder;
+using test::read_bytes;
+using test::TempFolder;
 
 constexpr int32_t kUpdateDate = 1700000000;
 constexpr int32_t kCustomTimestamp = 1600000000;

@@ -1,5 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with all its
-// contents when the owner goes out of scope.
+// A fresh folder under the system's temporary folder for one test, removed
+// with everything in it when the owner goes out of scope.
 #pragma once
 
 #include <filesystem>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace pixmera::test_support {
+namespace pixmera::test {
 
 class TempFolder {
  public:
@@ -17,7 +17,7 @@ class TempFolder {
     std::random_device seed;
     const auto base = std::filesystem::temp_directory_path();
     do {
-      path_ = base / ("pixmera-settings-" + std::to_string(seed()));
+      path_ = base / ("pixmera-test-" + std::to_string(seed()));
     } while (!std::filesystem::create_directory(path_));
   }
   ~TempFolder() {
@@ -29,17 +29,22 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  // The folder with a trailing "/".
+  const std::filesystem::path& path() const { return path_; }
+  // The folder, with a trailing "/".
   std::string folder() const { return path_.string() + "/"; }
   std::string file(std::string_view name) const { return folder() + std::string(name); }
 
+  // Writes `bytes` to `name` inside the folder (making its sub-folders) and
+  // returns the full path.
   std::string write(std::string_view name, std::string_view bytes) const {
-    const std::string path = file(name);
-    std::ofstream(path, std::ios::binary)
+    const std::filesystem::path target = path_ / name;
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream(target, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return target.string();
   }
 
+  // The names of the entries of the folder.
   std::vector<std::string> names() const {
     std::vector<std::string> result;
     for (const auto& entry : std::filesystem::directory_iterator(path_)) {
@@ -57,4 +62,4 @@ inline std::string read_bytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace pixmera::test_support
+}  // namespace pixmera::test
