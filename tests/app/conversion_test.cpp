@@ -466,5 +466,27 @@ TEST_F(Conversion, OurConverterGivesTheFullPictureInTrueColours) {
   EXPECT_GT(test::psnr(test::scaled(saved, 768, 512), reference), 30.0);
 }
 
+TEST_F(Conversion, CutPackConvertsAtTheLevelStillThere) {
+  ASSERT_TRUE(fs::exists(kOurConverter));
+  // The 16Base rows stop half way: index 5 fails, index 4 is whole.
+  const ProcessResult r = run({"-i", kFixtures + "truncated.pcd", "-o", out(), "-q"}, "<unset>");
+  ASSERT_EQ(r.exit_status, 0) << r.output;
+  const Image saved = test::load_picture(out() + "truncated.tiff");
+  EXPECT_EQ(width_of(saved), 1536);
+  EXPECT_EQ(height_of(saved), 1024);
+  EXPECT_TRUE(files_in(config_folder()).empty());
+}
+
+TEST_F(Conversion, UpsideDownScanComesOutUpright) {
+  ASSERT_TRUE(fs::exists(kOurConverter));
+  const ProcessResult r =
+      run({"-i", kFixtures + "kodak_rot180_16base.pcd", "-o", out(), "-q"}, "<unset>");
+  ASSERT_EQ(r.exit_status, 0) << r.output;
+  const Image saved = test::load_picture(out() + "kodak_rot180_16base.tiff");
+  ASSERT_EQ(width_of(saved), 3072);
+  const Image reference = test::load_picture(kFixtures + "kodak_rot180_16base.png");
+  EXPECT_GT(test::psnr(test::scaled(saved, 768, 512), reference), 30.0);
+}
+
 }  // namespace
 }  // namespace pixmera

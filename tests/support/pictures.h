@@ -26,20 +26,6 @@ inline Image scaled(const Image& picture, int width, int height) {
   return adopt(FreeImage_Rescale(picture.get(), width, height, FILTER_BOX));
 }
 
-// Red, green and blue of a pixel of a 24- or 32-bit picture, y counted from
-// the top.
-struct Pixel {
-  int red = 0, green = 0, blue = 0;
-};
-
-inline Pixel pixel_at(const Image& picture, int x, int y) {
-  const unsigned height = FreeImage_GetHeight(picture.get());
-  const unsigned bytes = FreeImage_GetBPP(picture.get()) / 8;
-  const BYTE* row = FreeImage_GetScanLine(picture.get(), static_cast<int>(height) - 1 - y);
-  const BYTE* p = row + static_cast<size_t>(x) * bytes;
-  return {p[FI_RGBA_RED], p[FI_RGBA_GREEN], p[FI_RGBA_BLUE]};
-}
-
 // Peak signal-to-noise ratio in dB over the colour channels of two
 // same-sized pictures; 99 when they are identical, -1 when sizes differ.
 inline double psnr(const Image& a_in, const Image& b_in) {
