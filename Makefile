@@ -1,6 +1,7 @@
 # make run   install what is needed, build, convert the bundled sample PhotoCD
 # make test  install what is needed, build, run every test (plain and ASan+UBSan)
 
+MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 SANITIZE := build/sanitize
@@ -18,8 +19,9 @@ $(RELEASE)/CMakeCache.txt:
 $(SANITIZE)/CMakeCache.txt:
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON
 
+# The program, its engine module and its PhotoCD converter.
 build: bootstrap $(RELEASE)/CMakeCache.txt
-	cmake --build $(RELEASE) -j $(JOBS)
+	cmake --build $(RELEASE) -j $(JOBS) --target pixmera
 
 build-sanitize: bootstrap $(SANITIZE)/CMakeCache.txt
 	cmake --build $(SANITIZE) -j $(JOBS)
@@ -29,7 +31,8 @@ run: build
 	$(RELEASE)/bin/pixmera -i $(SAMPLE) -o $(OUT)
 	@echo "The TIFF is in $(OUT)/:" && ls -l $(OUT)/*.tiff
 
-test-release: build
+test-release: bootstrap $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: build-sanitize
@@ -39,7 +42,8 @@ test-sanitize: build-sanitize
 test: test-release test-sanitize
 
 # libFuzzer targets (clang); not part of `make test`.
-fuzz: bootstrap
+fuzz:
+	@scripts/bootstrap --fuzz
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPIXMERA_FUZZ=ON -DPIXMERA_TESTS=OFF
 	cmake --build build/fuzz -j $(JOBS)
 
