@@ -488,5 +488,19 @@ TEST_F(Conversion, UpsideDownScanComesOutUpright) {
   EXPECT_GT(test::psnr(test::scaled(saved, 768, 512), reference), 30.0);
 }
 
+TEST_F(Conversion, RelativeOutputFolderIsTakenFromTheProgramFolder) {
+  const std::string name = "relative-out-" + std::to_string(::getpid());
+  const fs::path beside_program = fs::path(PIXMERA_BINARY_DIR) / "bin" / name;
+  fs::create_directories(beside_program);
+  for (const std::string& given : {name, "./" + name}) {
+    const ProcessResult r =
+        run({"-i", kFixtures + "base_only.pcd", "-o", given, "-q"}, path("bin/none"));
+    EXPECT_EQ(r.exit_status, 0) << given << r.output;
+    EXPECT_TRUE(fs::exists(beside_program / "base_only.tiff")) << given;
+    fs::remove(beside_program / "base_only.tiff");
+  }
+  fs::remove_all(beside_program);
+}
+
 }  // namespace
 }  // namespace pixmera
