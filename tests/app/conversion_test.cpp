@@ -168,7 +168,7 @@ TEST_F(Conversion, EveryIndexIsTriedUntilOneLeavesAPicture) {
 TEST_F(Conversion, HangingConverterIsKilledAndTheFallbackDecodes) {
   const std::string converter = stand_in("echo partial > \"$7\"; exec sleep 60");
   const ProcessResult r = run({"-i", kFixtures + "base_only.pcd", "-o", out(), "-q"}, converter,
-                              {{"PIXMERA_CONVERTER_TIMEOUT", "0.3"}});
+                              {{"PIXMERA_CONVERTER_TIMEOUT", "1"}});
   EXPECT_EQ(r.exit_status, 0) << r.output;
   // Each of the seven attempts timed out and its half-written file was
   // removed, so FreeImage's loader decoded the Base image.
