@@ -158,6 +158,19 @@ std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file
 
 }  // namespace
 
+DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std::string& why) {
+  if (level == Level::sixty_four_base) {
+    why = "64Base needs the Image Pac extension files, which are not read";
+    return DecodeFailure::level_unsupported;
+  }
+  if (level > header.highest_level) {
+    why = "the file holds levels up to " + std::string(level_name(header.highest_level)) +
+          ", not " + std::string(level_name(level));
+    return DecodeFailure::level_absent;
+  }
+  return DecodeFailure::none;
+}
+
 DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level) {
   DecodedPlanes result;
   auto fail = [&result](DecodeFailure kind, std::string why) {
@@ -171,15 +184,9 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   const auto header = read_image_pac_header(file, why);
   if (!header) return fail(DecodeFailure::not_an_image_pac, why);
   result.quarter_turns = header->quarter_turns;
-
-  if (level == Level::sixty_four_base) {
-    return fail(DecodeFailure::level_unsupported,
-                "64Base needs the Image Pac extension files, which are not read");
-  }
-  if (level > header->highest_level) {
-    return fail(DecodeFailure::level_absent, "the file holds levels up to " +
-                                                 std::string(level_name(header->highest_level)) +
-                                                 ", not " + std::string(level_name(level)));
+  if (const DecodeFailure refused = check_level_request(*header, level, why);
+      refused != DecodeFailure::none) {
+    return fail(refused, why);
   }
 
   const Level plain = std::min(level, Level::base);

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "photocd/image_pac_header.h"
 #include "photocd/level.h"
 #include "photocd/plane.h"
 
@@ -25,6 +26,12 @@ struct DecodeResult {
 
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
+
+// Whether `level` can be decoded at all from a file with this header: 64Base
+// never (it lives in extension files), a level above the header's highest
+// not. Says why in `why` when it cannot. Needs only the header, so a caller
+// can refuse a request before reading the whole file.
+DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std::string& why);
 
 // Decodes `level` of the Image Pac held in `file`. Every offset, table and
 // code is checked against the data, so any byte sequence is safe to pass.

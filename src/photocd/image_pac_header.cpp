@@ -14,7 +14,6 @@ constexpr std::string_view signature = "PCD_IPI";
 constexpr std::size_t attribute_offset = 0xE02;
 constexpr std::size_t after_four_base_offset = 0xE03;
 constexpr std::size_t after_sixteen_base_offset = 0xE05;
-constexpr std::size_t header_bytes = 0xE07;
 
 std::uint32_t read_be16(std::span<const std::uint8_t> file, std::size_t offset) {
   return static_cast<std::uint32_t>(file[offset]) << 8 | file[offset + 1];
@@ -24,9 +23,10 @@ std::uint32_t read_be16(std::span<const std::uint8_t> file, std::size_t offset) 
 
 std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t> file,
                                                     std::string& why) {
-  if (file.size() < header_bytes) {
+  if (file.size() < image_pac_header_bytes) {
     why = "file of " + std::to_string(file.size()) +
-          " bytes is shorter than an Image Pac header (" + std::to_string(header_bytes) + " bytes)";
+          " bytes is shorter than an Image Pac header (" + std::to_string(image_pac_header_bytes) +
+          " bytes)";
     return std::nullopt;
   }
   if (!std::equal(signature.begin(), signature.end(), file.begin() + signature_offset)) {

@@ -12,6 +12,9 @@
 namespace pixmera::photocd {
 
 inline constexpr std::size_t sector_bytes = 0x800;
+// The bytes read_image_pac_header needs: up to the end of the first
+// attribute record.
+inline constexpr std::size_t image_pac_header_bytes = 0xE07;
 
 struct ImagePacHeader {
   // The largest of Base, 4Base and 16Base the attribute byte claims.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "photocd/convert/run_convert.h"
 #include "photocd/decoder.h"
 #include "photocd/tga_writer.h"
 #include "test_support.h"
@@ -151,6 +152,47 @@ TEST_F(ConvertProgram, FailuresExitOneAndLeaveNoFile) {
   EXPECT_EQ(
       run_program(step_arguments(pcd_fixture("base_only.pcd") + "[3]", path("no/such/out.tga"))),
       1);
+  EXPECT_TRUE(leftovers().empty());
+}
+
+// Requests the header rules out are refused from the header alone: a file
+// far above the size limit, with a 16Base header and nothing but zeros after
+// it, fails 64Base and an absent level for what they are, and only a level
+// that needs the data reaches the size limit.
+TEST_F(ConvertProgram, HeaderSettlesHopelessRequestsBeforeTheDataIsRead) {
+  auto head = read_bytes(pcd_fixture("kodak_16base.pcd"));
+  head.resize(image_pac_header_bytes);
+  const std::string big = path("big.pcd");
+  {
+    std::ofstream(big, std::ios::binary)
+        .write(reinterpret_cast<const char*>(head.data()),
+               static_cast<std::streamsize>(head.size()));
+  }
+  fs::resize_file(big, std::uintmax_t{65} << 20);  // sparse: costs no disk
+
+  auto run = [&](const std::string& input, std::string& message) {
+    const std::vector<std::string> owned = step_arguments(input, path("out.tga"));
+    const std::vector<std::string_view> arguments(owned.begin(), owned.end());
+    message.clear();
+    return run_convert(arguments, message);
+  };
+  std::string message;
+  EXPECT_EQ(run(big + "[6]", message), convert_exit_failure);
+  EXPECT_NE(message.find("64Base needs the Image Pac extension files"), std::string::npos)
+      << message;
+  EXPECT_EQ(run(big + "[5]", message), convert_exit_failure);
+  EXPECT_NE(message.find("larger than"), std::string::npos) << message;
+
+  // A 4Base file asked for 16Base, and a file with no Image Pac header.
+  EXPECT_EQ(run(pcd_fixture("photo_4base.pcd") + "[5]", message), convert_exit_failure);
+  EXPECT_NE(message.find("holds levels up to 4Base"), std::string::npos) << message;
+  EXPECT_EQ(run(pcd_fixture("not_a_pcd.pcd") + "[3]", message), convert_exit_failure);
+  EXPECT_NE(message.find("PCD_IPI"), std::string::npos) << message;
+  // A folder opens but cannot be read.
+  EXPECT_EQ(run(dir_.string() + "[3]", message), convert_exit_failure);
+  EXPECT_NE(message.find("cannot read"), std::string::npos) << message;
+
+  fs::remove(big);
   EXPECT_TRUE(leftovers().empty());
 }
 

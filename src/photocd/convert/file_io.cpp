@@ -48,7 +48,11 @@ std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path
   std::vector<std::uint8_t> bytes;
   std::error_code error;
   const auto expected = std::filesystem::file_size(path, error);
-  if (!error && expected <= max_bytes) bytes.reserve(static_cast<std::size_t>(expected));
+  if (!error && expected > max_bytes) {
+    why = path + " is larger than " + std::to_string(max_bytes) + " bytes";
+    return std::nullopt;
+  }
+  if (!error) bytes.reserve(static_cast<std::size_t>(expected));
 
   // Read in blocks rather than trusting the size: the file may change while
   // it is read, or not be a regular file at all.
@@ -72,6 +76,23 @@ std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path
     why = path + " is larger than " + std::to_string(max_bytes) + " bytes";
     return std::nullopt;
   }
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> read_file_head(const std::string& path,
+                                                        std::size_t max_bytes, std::string& why) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    why = "cannot open " + path + ": " + errno_text();
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> bytes(max_bytes);
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  if (std::ferror(file.get())) {
+    why = "cannot read " + path + ": " + errno_text();
+    return std::nullopt;
+  }
+  bytes.resize(got);
   return bytes;
 }
 

@@ -18,6 +18,11 @@ namespace pixmera::photocd {
 std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path,
                                                          std::size_t max_bytes, std::string& why);
 
+// At most the first `max_bytes` of the file (fewer when it is shorter), or
+// nullopt with the reason in `why`.
+std::optional<std::vector<std::uint8_t>> read_file_head(const std::string& path,
+                                                        std::size_t max_bytes, std::string& why);
+
 using ByteSink = std::function<bool(std::span<const std::uint8_t>)>;
 
 // Writes to a new file beside `path` and renames it to `path` only when

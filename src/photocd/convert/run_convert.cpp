@@ -3,6 +3,7 @@
 #include "photocd/convert/command_line.h"
 #include "photocd/convert/file_io.h"
 #include "photocd/decoder.h"
+#include "photocd/image_pac_header.h"
 #include "photocd/tga_writer.h"
 
 namespace pixmera::photocd {
@@ -22,15 +23,28 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
     return convert_exit_usage;
   }
 
+  const Level level = level_for_index(request->index);
+  auto refuse = [&](const std::string& why) {
+    message = request->input_path + ": " + std::string(level_name(level)) + ": " + why;
+    return convert_exit_failure;
+  };
+
+  // The header alone settles the requests that cannot succeed (not an Image
+  // Pac, 64Base, a level the file does not hold). The conversion step asks
+  // for 64Base first on every file, so this keeps its first try from reading
+  // megabytes for nothing.
+  const auto head = read_file_head(request->input_path, image_pac_header_bytes, message);
+  if (!head) return convert_exit_failure;
+  std::string why;
+  const auto header = read_image_pac_header(*head, why);
+  if (!header || check_level_request(*header, level, why) != DecodeFailure::none) {
+    return refuse(why);
+  }
+
   const auto file = read_whole_file(request->input_path, max_input_bytes, message);
   if (!file) return convert_exit_failure;
-
-  const Level level = level_for_index(request->index);
   const DecodeResult decoded = decode_image_pac(*file, level, ChannelOrder::bgr);
-  if (!decoded) {
-    message = request->input_path + ": " + std::string(level_name(level)) + ": " + decoded.why;
-    return convert_exit_failure;
-  }
+  if (!decoded) return refuse(decoded.why);
 
   const bool written = write_file_atomically(
       request->output_path,
