@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "imaging/buffered_file.h"
 #include "imaging/operations.h"
 #include "pipeline/current_file.h"
 #include "pipeline/naming_mask.h"
@@ -21,7 +22,7 @@ void pause_after_converter() { std::this_thread::sleep_for(kPauseAfterConverter)
 
 // The converter's picture when it left one, else FreeImage's PhotoCD loader.
 Image load_decoded_picture(const std::string& tga_path, const std::string& input_path) {
-  if (file_size(tga_path) > 0) return adopt(FreeImage_Load(FIF_TARGA, tga_path.c_str(), 0));
+  if (file_size(tga_path) > 0) return adopt(load_buffered(FIF_TARGA, tga_path, 0));
   return load_photocd_fallback(input_path);
 }
 
@@ -57,8 +58,8 @@ bool save_picture(FIBITMAP* picture, const std::string& path) {
   const std::string folder(folder_of(path));
   const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
   if (temp.empty()) return false;
-  const bool saved = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id),
-                                    picture, temp.c_str(), g_current_file.save_flags) != FALSE;
+  const bool saved = save_buffered(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id),
+                                   picture, temp, g_current_file.save_flags);
   if (saved && rename_file(temp, path)) return true;
   delete_file(temp);
   return false;
