@@ -36,15 +36,18 @@ FileHandle create_temporary_beside(const std::filesystem::path& target,
   return nullptr;
 }
 
+FileHandle open_for_reading(const std::string& path, std::string& why) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) why = "cannot open " + path + ": " + errno_text();
+  return file;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path,
                                                          std::size_t max_bytes, std::string& why) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    why = "cannot open " + path + ": " + errno_text();
-    return std::nullopt;
-  }
+  FileHandle file = open_for_reading(path, why);
+  if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes;
   std::error_code error;
   const auto expected = std::filesystem::file_size(path, error);
@@ -81,11 +84,8 @@ std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path
 
 std::optional<std::vector<std::uint8_t>> read_file_head(const std::string& path,
                                                         std::size_t max_bytes, std::string& why) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    why = "cannot open " + path + ": " + errno_text();
-    return std::nullopt;
-  }
+  FileHandle file = open_for_reading(path, why);
+  if (!file) return std::nullopt;
   std::vector<std::uint8_t> bytes(max_bytes);
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
   if (std::ferror(file.get())) {
