@@ -473,6 +473,19 @@ TEST_F(WatermarkTest, HugeMissingOrNonPicturesAreRefused) {
 // ---------------------------------------------------------------------------
 // Whole watermarks on a photograph
 
+// The 200x50 magenta layer lies exactly at (left, top): its corners are
+// magenta, and the pixels just left of and above it, and just right of its
+// right edge, are as they were.
+void expect_magenta_block_at(const RgbRaster& in, const RgbRaster& out, int left, int top) {
+  const int right = left + 199;
+  const int bottom = top + 49;
+  EXPECT_EQ(out.at(left, top), kMagenta);
+  EXPECT_EQ(out.at(right, bottom), kMagenta);
+  EXPECT_EQ(out.at(left - 1, top), in.at(left - 1, top));
+  EXPECT_EQ(out.at(left, top - 1), in.at(left, top - 1));
+  EXPECT_EQ(out.at(right + 1, bottom), in.at(right + 1, bottom));
+}
+
 TEST_F(WatermarkTest, BottomRightAnchorOnThePhotograph) {
   const Image photo = photo_1000x800();
   use_picture_watermark(saved_png(halves(200, 50, kMagenta, kMagenta), "magenta.png"));
@@ -483,11 +496,7 @@ TEST_F(WatermarkTest, BottomRightAnchorOnThePhotograph) {
   ASSERT_TRUE(result);
   const RgbRaster in = raster_of(photo);
   const RgbRaster out = raster_of(result);
-  EXPECT_EQ(out.at(790, 740), kMagenta);
-  EXPECT_EQ(out.at(989, 789), kMagenta);
-  EXPECT_EQ(out.at(789, 740), in.at(789, 740));
-  EXPECT_EQ(out.at(790, 739), in.at(790, 739));
-  EXPECT_EQ(out.at(990, 789), in.at(990, 789));
+  expect_magenta_block_at(in, out, 790, 740);
   EXPECT_EQ(out.at(989, 790), in.at(989, 790));
   EXPECT_EQ(out.at(500, 400), in.at(500, 400));
 }
@@ -504,11 +513,7 @@ TEST_F(WatermarkTest, BoundaryKeepsTheWatermarkInsideTheFrame) {
   ASSERT_TRUE(result);
   const RgbRaster in = raster_of(framed);
   const RgbRaster out = raster_of(result);
-  EXPECT_EQ(out.at(770, 720), kMagenta);
-  EXPECT_EQ(out.at(969, 769), kMagenta);
-  EXPECT_EQ(out.at(769, 720), in.at(769, 720));
-  EXPECT_EQ(out.at(770, 719), in.at(770, 719));
-  EXPECT_EQ(out.at(970, 769), in.at(970, 769));
+  expect_magenta_block_at(in, out, 770, 720);
   EXPECT_EQ(out.at(990, 790), (Pixel{0, 255, 0}));
 }
 
