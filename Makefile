@@ -7,6 +7,8 @@ RELEASE := build/release
 SANITIZE := build/sanitize
 SAMPLE := samples/sample.pcd
 OUT := $(CURDIR)/out
+# ccache, where it is installed, lets several build folders share one cache.
+LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz clean
 
@@ -14,10 +16,10 @@ bootstrap:
 	@scripts/bootstrap
 
 $(RELEASE)/CMakeCache.txt:
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPIXMERA_WERROR=ON
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPIXMERA_WERROR=ON $(LAUNCHER)
 
 $(SANITIZE)/CMakeCache.txt:
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON $(LAUNCHER)
 
 # The program, its engine module and its PhotoCD converter.
 build: bootstrap $(RELEASE)/CMakeCache.txt
