@@ -1,5 +1,6 @@
 #include "imaging/buffered_file.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -20,16 +21,22 @@ struct BufferedFile {
   int64_t position = 0;
   int64_t size = 0;
   bool failed = false;
+  int error = 0;  // errno of the first failed write, flush or close
   // stdio needs a seek between writing and reading in either order; the
   // seeks FreeImage asks for may have been skipped.
   enum class Last { none, read, write } last = Last::none;
 };
 
+void note_failure(BufferedFile* f) {
+  f->failed = true;
+  if (f->error == 0) f->error = errno;
+}
+
 // Repositions stdio where FreeImage believes the file stands, when the
 // direction changes.
 void switch_direction(BufferedFile* f, BufferedFile::Last next) {
   if (f->last != BufferedFile::Last::none && f->last != next) {
-    if (fseeko(f->file, static_cast<off_t>(f->position), SEEK_SET) != 0) f->failed = true;
+    if (fseeko(f->file, static_cast<off_t>(f->position), SEEK_SET) != 0) note_failure(f);
   }
   f->last = next;
 }
@@ -48,7 +55,7 @@ unsigned DLL_CALLCONV write_proc(void* data, unsigned size, unsigned count, fi_h
   BufferedFile* f = as_file(handle);
   switch_direction(f, BufferedFile::Last::write);
   const std::size_t put = std::fwrite(data, size, count, f->file);
-  if (put != count) f->failed = true;
+  if (put != count) note_failure(f);
   f->position += static_cast<int64_t>(put) * size;
   if (f->position > f->size) f->size = f->position;
   return static_cast<unsigned>(put);
@@ -103,16 +110,21 @@ FIBITMAP* load_buffered(FREE_IMAGE_FORMAT format, const std::string& path, int f
   return picture;
 }
 
-bool save_buffered(FREE_IMAGE_FORMAT format, FIBITMAP* picture, const std::string& path,
-                   int flags) {
+bool save_buffered(FREE_IMAGE_FORMAT format, FIBITMAP* picture, const std::string& path, int flags,
+                   int* error) {
   BufferedFile f;
-  if (!open_buffered(f, path, "r+b")) return false;
+  if (!open_buffered(f, path, "r+b")) {
+    if (error != nullptr) *error = errno;
+    return false;
+  }
   FreeImageIO io = buffered_io();
   const bool saved = FreeImage_SaveToHandle(format, picture, &io, &f, flags) != FALSE;
   // The last buffer is written here; a full disk may only show now.
   const bool flushed = std::fflush(f.file) == 0 && std::ferror(f.file) == 0;
-  const bool closed = std::fclose(f.file) == 0;
-  return saved && flushed && closed && !f.failed;
+  if (!flushed) note_failure(&f);
+  if (std::fclose(f.file) != 0) note_failure(&f);
+  if (error != nullptr) *error = f.error;
+  return saved && !f.failed;
 }
 
 }  // namespace pixmera

@@ -19,7 +19,10 @@ FIBITMAP* load_buffered(FREE_IMAGE_FORMAT format, const std::string& path, int f
 // FreeImage_Save through the buffer into `path`, which must exist and be
 // empty (a freshly made temporary file). True only when FreeImage succeeded
 // and every byte reached the file, the last buffer included: a full disk
-// shows up at the final flush, not only in FreeImage's writes.
-bool save_buffered(FREE_IMAGE_FORMAT format, FIBITMAP* picture, const std::string& path, int flags);
+// shows up at the final flush, not only in FreeImage's writes. On failure
+// `error`, when given, receives the errno of the first write, flush or close
+// that failed (0 when FreeImage gave up without one).
+bool save_buffered(FREE_IMAGE_FORMAT format, FIBITMAP* picture, const std::string& path, int flags,
+                   int* error = nullptr);
 
 }  // namespace pixmera

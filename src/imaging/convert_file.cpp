@@ -1,5 +1,6 @@
 #include "imaging/convert_file.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -54,45 +55,90 @@ namespace {
 
 // Saves to a temporary file beside the output and renames it into place, so
 // a failed save leaves neither a truncated file nor a destroyed older one.
-bool save_picture(FIBITMAP* picture, const std::string& path) {
+// On failure `error` holds the errno of the step that failed (0 when
+// FreeImage could not encode the picture).
+bool save_picture(FIBITMAP* picture, const std::string& path, int& error) {
   const std::string folder(folder_of(path));
   const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
-  if (temp.empty()) return false;
+  if (temp.empty()) {
+    error = errno;
+    return false;
+  }
   const bool saved = save_buffered(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id),
-                                   picture, temp, g_current_file.save_flags);
+                                   picture, temp, g_current_file.save_flags, &error);
   if (saved && rename_file(temp, path)) return true;
+  if (saved) error = errno;
   delete_file(temp);
   return false;
 }
 
 // The operation chain in its fixed order; every operation checks its own
-// switch. Returns the picture to save (empty when an operation failed).
-Image run_operations(Image picture) {
+// switch. Returns the picture to save; when an operation failed it is empty
+// and `failed` names the operation.
+Image run_operations(Image picture, std::string_view& failed) {
+  const auto check = [&picture, &failed](std::string_view operation) {
+    if (!picture && failed.empty()) failed = operation;
+  };
   picture = rotate(std::move(picture));
+  check("Rotation");
   picture = resize(std::move(picture), width_of(picture), height_of(picture));
+  check("Resize");
   const int32_t width = width_of(picture);
   const int32_t height = height_of(picture);
   flip(picture);
   picture = adjust_colors(std::move(picture));
+  check("Color adjustment");
   picture = greyscale(std::move(picture));
+  check("Greyscale");
   picture = threshold(std::move(picture));
+  check("Threshold");
   picture = dither(std::move(picture));
+  check("Dither");
   picture = frame(std::move(picture), width, height);
+  check("Frame");
   g_current_file.mask_width = width;
   g_current_file.mask_height = height;
   g_current_file.mask_size_valid = 1;
   picture = watermark(std::move(picture), width, height);
-  return convert_bit_depth(std::move(picture));
+  check("Watermark");
+  picture = convert_bit_depth(std::move(picture));
+  check("Bit depth");
+  return picture;
 }
 
-bool convert_and_save(const std::string& input_path, const std::string& tga_path) {
+ConversionResult failed(ConversionFailure failure, std::string path, int system_error = 0) {
+  ConversionResult result;
+  result.failure = failure;
+  result.path = std::move(path);
+  result.system_error = system_error;
+  return result;
+}
+
+// Why nothing could be decoded, looked for only once decoding has failed: a
+// read error, a file that is no PhotoCD, a converter's file that is no
+// picture, or a file that neither the converter nor the fallback took.
+ConversionResult decoding_failure(const std::string& input_path, const std::string& tga_path) {
+  if (const int error = file_read_error(input_path); error != 0) {
+    return failed(ConversionFailure::UnreadableInput, input_path, error);
+  }
+  if (!has_photocd_signature(input_path)) return failed(ConversionFailure::NotPhotoCd, input_path);
+  ConversionResult result = file_size(tga_path) > 0
+                                ? failed(ConversionFailure::NotAPicture, tga_path)
+                                : failed(ConversionFailure::NoDecodedPicture, input_path);
+  result.converter = find_converter();
+  return result;
+}
+
+ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path) {
   const std::string converter = find_converter();
   for (int index = kFirstSubImage; index >= 0 && !file_exists(tga_path); --index) {
     run_converter(converter, input_path, index, tga_path);
     pause_after_converter();
   }
   Image picture = load_decoded_picture(tga_path, input_path);
-  if (width_of(picture) == 0 || height_of(picture) == 0) return false;
+  if (width_of(picture) == 0 || height_of(picture) == 0) {
+    return decoding_failure(input_path, tga_path);
+  }
   g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
 
   // A converter asked for a level the file lacks may hand back a stretched
@@ -104,22 +150,35 @@ bool convert_and_save(const std::string& input_path, const std::string& tga_path
     pause_after_converter();
     run_converter(converter, input_path, index, tga_path);
     picture = load_decoded_picture(tga_path, input_path);
-    if (width_of(picture) == 0 || height_of(picture) == 0) return false;
+    if (width_of(picture) == 0 || height_of(picture) == 0) {
+      return decoding_failure(input_path, tga_path);
+    }
     g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
   }
 
   const Resolution resolution = read_resolution(picture.get());
-  picture = run_operations(std::move(picture));
-  if (!picture) return false;
+  std::string_view failed_operation;
+  picture = run_operations(std::move(picture), failed_operation);
+  if (!picture) {
+    ConversionResult result = failed(ConversionFailure::OperationFailed, input_path);
+    result.operation = failed_operation;
+    return result;
+  }
   FreeImage_SetDotsPerMeterX(picture.get(), resolution.x);
   FreeImage_SetDotsPerMeterY(picture.get(), resolution.y);
 
   g_current_file.output_path = output_file_path();
   const std::string& output = g_current_file.output_path;
   // Never write over the picture being converted.
-  if (output == input_path || same_file(output, input_path)) return false;
+  if (output == input_path || same_file(output, input_path)) {
+    return failed(ConversionFailure::OverwritesInput, output);
+  }
   if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
-  return save_picture(picture.get(), output);
+  int error = 0;
+  if (!save_picture(picture.get(), output, error)) {
+    return failed(ConversionFailure::CannotWrite, output, error);
+  }
+  return ConversionResult{};
 }
 
 }  // namespace
@@ -150,7 +209,7 @@ int32_t dots_per_metre(double dots_per_inch) {
   return static_cast<int32_t>(value);
 }
 
-bool convert_current_file() {
+ConversionResult convert_current_file() {
   const std::string input_path = g_current_file.input_path;
   const std::string name(file_name_of(input_path));
   const size_t dot = name.find_last_of('.');
@@ -158,11 +217,11 @@ bool convert_current_file() {
       configuration_folder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".tga";
   if (file_exists(tga_path)) delete_file(tga_path);
 
-  const bool saved = convert_and_save(input_path, tga_path);
+  const ConversionResult result = convert_and_save(input_path, tga_path);
 
   if (file_exists(tga_path)) delete_file(tga_path);
   g_current_file.input_path = input_path;
-  return saved;
+  return result;
 }
 
 }  // namespace pixmera

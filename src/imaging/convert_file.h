@@ -11,10 +11,32 @@
 
 namespace pixmera {
 
+// Why the per-file step wrote no file.
+enum class ConversionFailure {
+  None,              // the output file was written
+  UnreadableInput,   // the input could not be read (`path`, `system_error`)
+  NotPhotoCd,        // the input lacks the PhotoCD signature
+  NoDecodedPicture,  // no converter left a picture and the fallback refused the file
+  NotAPicture,       // the converter's temporary file (`path`) is no picture
+  OperationFailed,   // the image operation `operation` failed
+  OverwritesInput,   // the output (`path`) would replace the input
+  CannotWrite,       // the output (`path`) could not be written (`system_error`, 0 when
+                     // the picture could not be encoded)
+};
+
+struct ConversionResult {
+  ConversionFailure failure = ConversionFailure::None;
+  std::string path;            // the file the failure concerns
+  std::string_view operation;  // "Resize", for OperationFailed (a catalogue key suffix)
+  std::string converter;       // the converter, empty when none was found (decoding failures)
+  int system_error = 0;        // errno of the call that failed
+  bool saved() const { return failure == ConversionFailure::None; }
+};
+
 // Decodes the current input, runs the operation chain, converts the bit
-// depth and saves under the name the mask builds. True when the output file
-// was written; the output path is left in the current-file record.
-bool convert_current_file();
+// depth and saves under the name the mask builds. On success the output
+// path is left in the current-file record; otherwise the result says why.
+ConversionResult convert_current_file();
 
 // FreeImage save flags for an output extension, from its settings.
 int32_t compute_save_flags(std::string_view extension);
@@ -38,6 +60,8 @@ int second_conversion_index(int width, int height);
 // refuses files that are no PhotoCD image pack (or too short to hold the
 // Base image) and turns its result upright.
 Image load_photocd_fallback(const std::string& path);
+// True when the file carries the PhotoCD image pack signature.
+bool has_photocd_signature(const std::string& path);
 
 // Horizontal and vertical resolution in dots per metre: the loader's values,
 // replaced by EXIF "XResolution"/"YResolution" (dots per inch) when present.

@@ -45,6 +45,13 @@ PhotoCdHeader read_header(const std::string& path) {
 
 }  // namespace
 
+bool has_photocd_signature(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::array<char, kSignature.size()> signature{};
+  in.seekg(kSignatureOffset).read(signature.data(), signature.size());
+  return in && std::string_view(signature.data(), signature.size()) == kSignature;
+}
+
 Image load_photocd_fallback(const std::string& path) {
   const PhotoCdHeader header = read_header(path);
   if (!header.valid) return Image();

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "imaging/convert_file.h"
@@ -348,6 +349,48 @@ int validate_job(const Job& job, bool& font_prepared) {
   return 0;
 }
 
+// The text that says why a file was not converted, from the catalogue; the
+// console prints it after "pixmera: <file name>: ", the window lists it.
+std::string failure_reason(const ConversionResult& result, const std::string& input_path) {
+  const auto text = [](std::string_view key, std::string_view s1 = {}, std::string_view s2 = {}) {
+    return format_placeholders(catalogue_text("Msg", key), s1, s2);
+  };
+  const std::string system_text =
+      result.system_error != 0 ? std::generic_category().message(result.system_error) : "";
+  switch (result.failure) {
+    case ConversionFailure::None:
+      return {};
+    case ConversionFailure::UnreadableInput:
+      return text("Cannot read input", result.path, system_text);
+    case ConversionFailure::NotPhotoCd:
+      return text("Not a PhotoCD file");
+    case ConversionFailure::NoDecodedPicture:
+      if (result.converter.empty()) return text("Cannot decode without converter");
+      return text("Cannot decode", result.converter);
+    case ConversionFailure::NotAPicture:
+      return text("Converter picture unreadable", result.converter);
+    case ConversionFailure::OperationFailed:
+      return text("Operation failed",
+                  catalogue_text("Msg", "Operation " + std::string(result.operation)));
+    case ConversionFailure::OverwritesInput:
+      return text("Would overwrite input", result.path);
+    case ConversionFailure::CannotWrite: {
+      if (result.system_error == 0) return text("Cannot encode output", result.path);
+      std::string reason = text("Cannot write output", result.path, system_text);
+      // Straight from a PhotoCD disc without -o: the TIFF was to go beside
+      // the input, which no write can reach.
+      const bool read_only =
+          result.system_error == static_cast<int>(std::errc::read_only_file_system);
+      if (read_only &&
+          same_file(std::string(folder_of(result.path)), std::string(folder_of(input_path)))) {
+        reason += " " + text("Read-only hint");
+      }
+      return reason;
+    }
+  }
+  return {};
+}
+
 void set_output_timestamp(const std::string& input_path, const std::string& output_path) {
   if (g_settings.file_timestamp == 1) {
     int64_t seconds = 0;
@@ -366,6 +409,10 @@ int conversion_worker() {
   int32_t processed = 0;
   int32_t converted = 0;
   int64_t last_duration_ms = 0;
+  {
+    std::lock_guard lock(g_progress.mutex);
+    g_progress.failures.clear();
+  }
 
   while (g_progress.running.load() != 0) {
     const InputEntry* entry = next_input_entry();
@@ -378,13 +425,15 @@ int conversion_worker() {
       g_progress.processed = processed;
       g_progress.current_file = file.input_path;
       g_progress.last_duration_ms = last_duration_ms;
+      g_progress.converted = converted;
     }
     if (report) {
       console_print_line("Processing: " + file.input_path);
       console_print_line("File Format: " + identify_file_signature(file.input_path));
     }
     const auto started = std::chrono::steady_clock::now();
-    if (convert_current_file()) {
+    const ConversionResult result = convert_current_file();
+    if (result.saved()) {
       if (report) console_print_line("[OK] Saving As: " + file.output_path);
       ++converted;
       const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -396,6 +445,17 @@ int conversion_worker() {
     } else {
       last_duration_ms = 0;
       if (report) console_print_line("[ERROR] Unable to convert the file!");
+      const std::string reason = failure_reason(result, file.input_path);
+      {
+        std::lock_guard lock(g_progress.mutex);
+        g_progress.failures.push_back(FileFailure{file.input_path, reason});
+      }
+      // Whatever -q and -d say: standard output stays as it always was.
+      if (file.console_mode != 0) {
+        console_print_error_line(format_placeholders(catalogue_text("Msg", "File failed"),
+                                                     kShortName, file_name_of(file.input_path),
+                                                     reason));
+      }
     }
   }
   std::lock_guard lock(g_progress.mutex);

@@ -14,6 +14,15 @@ void console_print_line(std::string_view line) {
   std::fflush(stdout);
 }
 
+void console_print_error_line(std::string_view line) {
+  // Standard output first, so that a terminal shows the lines in the order
+  // they were written.
+  std::fflush(stdout);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 void console_set_title(std::string_view title) {
   if (::isatty(STDOUT_FILENO) == 0) return;
   std::fprintf(stdout, "\033]0;%.*s\007", static_cast<int>(title.size()), title.data());

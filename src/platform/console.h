@@ -1,5 +1,5 @@
-// The console of the command-line face: standard output, its title on a
-// terminal, and keys read from standard input.
+// The console of the command-line face: standard output and error, its
+// title on a terminal, and keys read from standard input.
 #pragma once
 
 #include <string>
@@ -9,6 +9,9 @@ namespace pixmera {
 
 // Writes one line and a "\n" to standard output.
 void console_print_line(std::string_view line);
+// Writes one line and a "\n" to standard error, where a file's failure
+// reason goes so that standard output stays as scripts know it.
+void console_print_error_line(std::string_view line);
 // Sets the terminal title (an OSC 0 escape) when standard output is a terminal.
 void console_set_title(std::string_view title);
 // One pending key from a terminal, or empty text when none is pending or

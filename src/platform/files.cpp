@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "settings/product.h"
@@ -118,6 +119,23 @@ bool read_file(const std::string& path, std::string& bytes) {
   buffer << in.rdbuf();
   bytes = std::move(buffer).str();
   return !in.bad();
+}
+
+int file_read_error(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  static constexpr size_t kChunk = size_t{1} << 16;
+  auto buffer = std::make_unique<char[]>(kChunk);
+  int error = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.get(), kChunk);
+    if (n > 0) continue;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    break;
+  }
+  ::close(fd);
+  return error;
 }
 
 std::string program_folder() {

@@ -29,6 +29,10 @@ bool set_file_modified_time(const std::string& path, int64_t seconds);
 // file or the new one, never a half-written one.
 bool write_file_atomically(const std::string& path, std::string_view bytes);
 bool read_file(const std::string& path, std::string& bytes);
+// Reads the whole file and throws the bytes away: 0 when every byte could be
+// read, else the errno of the open or read that failed ("Permission denied",
+// "Input/output error" on a damaged disc).
+int file_read_error(const std::string& path);
 
 // A fresh, unused file name in `folder` (created empty, mode 0600) that
 // starts with `prefix`; empty when none could be made.
