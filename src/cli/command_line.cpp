@@ -88,27 +88,42 @@ bool take_advanced_option(Walk& walk, const OptionSpec* option) {
   return true;
 }
 
+// Applies one basic option. False when the walk must stop.
+bool take_option(Walk& walk, const std::string& name, BasicOption option) {
+  switch (option) {
+    case BasicOption::Input:
+      g_current_file.console_mode = 1;
+      return take_basic_option(walk, name, g_current_file.given_input_path, true);
+    case BasicOption::Output:
+      return take_basic_option(walk, name, g_current_file.output_folder, true);
+    case BasicOption::Conversion:
+      return take_basic_option(walk, name, g_current_file.conversion_type, false);
+    case BasicOption::Profile:
+      return take_advanced_option(walk, nullptr);
+    case BasicOption::Debug:
+      g_current_file.debug_text = "DEBUG";
+      return true;
+    case BasicOption::Quiet:
+      walk.quiet = true;
+      return true;
+    case BasicOption::Pause:
+      walk.pause = true;
+      return true;
+    case BasicOption::Help:
+    case BasicOption::Version:
+      return true;  // honoured only as the first parameter
+  }
+  return true;
+}
+
 void walk_parameters(Walk& walk) {
   for (walk.index = 0; walk.index < walk.count(); ++walk.index) {
     const std::string name = option_name(walk.parameters[walk.index]);
     bool ok = true;
-    if (name == "-I" || name == "--INPUT") {
-      g_current_file.console_mode = 1;
-      ok = take_basic_option(walk, name, g_current_file.given_input_path, true);
-    } else if (name == "-O" || name == "--OUTPUT") {
-      ok = take_basic_option(walk, name, g_current_file.output_folder, true);
-    } else if (name == "-C" || name == "--CONVERSION") {
-      ok = take_basic_option(walk, name, g_current_file.conversion_type, false);
+    if (const BasicOptionSpec* basic = find_basic_option(name)) {
+      ok = take_option(walk, name, basic->option);
     } else if (const OptionSpec* option = find_advanced_option(name, false)) {
       ok = take_advanced_option(walk, option);
-    } else if (name == "--PROFILE") {
-      ok = take_advanced_option(walk, nullptr);
-    } else if (name == "-D" || name == "--DEBUG") {
-      g_current_file.debug_text = "DEBUG";
-    } else if (name == "-Q" || name == "--QUIET") {
-      walk.quiet = true;
-    } else if (name == "-P" || name == "--PAUSE") {
-      walk.pause = true;
     }
     if (!ok) return;
   }
@@ -168,12 +183,13 @@ CommandLineResult run_command_line(std::string_view program_name,
     return result;
   }
   result.face = Face::Console;
-  if (first == "-V" || first == "--VERSION") {
+  const BasicOptionSpec* special = find_basic_option(first);
+  if (special != nullptr && special->option == BasicOption::Version) {
     console_set_title(title_text());
     console_print_line(version_text(kVersion));
     return result;
   }
-  if (first == "-H" || first == "-?" || first == "--HELP") {
+  if (special != nullptr && special->option == BasicOption::Help) {
     console_set_title(title_text());
     for (const std::string& line : help_lines(program_name)) console_print_line(line);
     return result;

@@ -30,6 +30,30 @@ constexpr OptionSpec flag(std::string_view name, std::string_view group, std::st
   return {name, K::Flag, 0, group, key, value, extra_key, extra_value};
 }
 
+using B = BasicOption;
+using V = BasicValue;
+
+constexpr std::array<BasicOptionSpec, 18> kBasicOptions = {{
+    {"-I", B::Input, V::InputFile},
+    {"--INPUT", B::Input, V::InputFile},
+    {"-O", B::Output, V::Folder},
+    {"--OUTPUT", B::Output, V::Folder},
+    {"-C", B::Conversion, V::ConversionType},
+    {"--CONVERSION", B::Conversion, V::ConversionType},
+    {"--PROFILE", B::Profile, V::AnyFile},
+    {"-Q", B::Quiet, V::None},
+    {"--QUIET", B::Quiet, V::None},
+    {"-D", B::Debug, V::None},
+    {"--DEBUG", B::Debug, V::None},
+    {"-P", B::Pause, V::None},
+    {"--PAUSE", B::Pause, V::None},
+    {"-H", B::Help, V::None},
+    {"-?", B::Help, V::None},
+    {"--HELP", B::Help, V::None},
+    {"-V", B::Version, V::None},
+    {"--VERSION", B::Version, V::None},
+}};
+
 constexpr std::string_view kFrameOpacityOnCommandLine = "--FR-SOLID-OPACITY";
 constexpr std::string_view kFrameOpacityInProfile = "--WM-SOLID-OPACITY";
 
@@ -150,6 +174,15 @@ void store_int(Settings& settings, std::string_view group, std::string_view key,
 }
 
 }  // namespace
+
+std::span<const BasicOptionSpec> basic_options() { return kBasicOptions; }
+
+const BasicOptionSpec* find_basic_option(std::string_view upper_name) {
+  for (const BasicOptionSpec& option : kBasicOptions) {
+    if (option.name == upper_name) return &option;
+  }
+  return nullptr;
+}
 
 std::span<const OptionSpec> advanced_options() { return kOptions; }
 

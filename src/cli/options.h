@@ -1,6 +1,9 @@
-// The advanced options: one table that both the command line and a profile
-// file apply to the Settings record. The number parsers they share are in
-// settings/numbers.h, which the configuration file uses as well.
+// The option tables. The basic options name the job (input, output folder,
+// conversion type) and the console's behaviour; the advanced options are one
+// table that both the command line and a profile file apply to the Settings
+// record. The number parsers they share are in settings/numbers.h, which the
+// configuration file uses as well. The shell completion is generated from
+// both tables.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +16,29 @@
 #include "settings/settings.h"
 
 namespace pixmera {
+
+enum class BasicOption { Input, Output, Conversion, Profile, Debug, Quiet, Pause, Help, Version };
+
+// What follows a basic option: nothing, or a value (after "=" in the long
+// form, as the next parameter in the short one) of this kind.
+enum class BasicValue {
+  None,
+  InputFile,       // a PhotoCD file
+  Folder,          // the output folder
+  ConversionType,  // an entry of the accepted conversion list
+  AnyFile,         // the profile
+};
+
+struct BasicOptionSpec {
+  std::string_view name;  // upper case: "-I", "--INPUT"
+  BasicOption option;
+  BasicValue value;
+};
+
+// Every name of every basic option, short forms beside long ones.
+std::span<const BasicOptionSpec> basic_options();
+// The basic option of that upper-case name, or nullptr.
+const BasicOptionSpec* find_basic_option(std::string_view upper_name);
 
 enum class OptionKind {
   Keyword,  // upper-case word of a keyword family
