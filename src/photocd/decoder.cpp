@@ -219,4 +219,16 @@ DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, C
   return result;
 }
 
+DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level) {
+  DecodedPlanes planes = decode_image_pac_planes(file, level);
+  DeepDecodeResult result;
+  if (!planes) {
+    result.failure = planes.failure;
+    result.why = std::move(planes.why);
+    return result;
+  }
+  result.image = turn_counter_clockwise(ycc_to_rgb48(planes.planes), planes.quarter_turns);
+  return result;
+}
+
 }  // namespace pixmera::photocd

@@ -38,6 +38,16 @@ DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std
 DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level,
                               ChannelOrder order = ChannelOrder::rgb);
 
+// The same at 16 bits per channel (see ycc_to_rgb48).
+struct DeepDecodeResult {
+  DecodeFailure failure = DecodeFailure::none;
+  std::string why;
+  Rgb48Image image;  // upright; empty unless failure == none
+
+  explicit operator bool() const { return failure == DecodeFailure::none; }
+};
+DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level);
+
 // The YCC planes of `level` as stored (landscape, not turned), for callers
 // that check the decoder below the colour conversion. Luma at the level's
 // size, chroma at half width and height.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 namespace pixmera::photocd {
@@ -12,33 +13,36 @@ namespace {
 // quarter turn walks one image by rows and the other by columns.
 constexpr int tile = 64;
 
-void copy_pixel(const std::uint8_t* from, std::uint8_t* to) {
-  to[0] = from[0];
-  to[1] = from[1];
-  to[2] = from[2];
+RgbImage blank_like(const RgbImage& image, int width, int height) {
+  return RgbImage(width, height, image.order);
+}
+Rgb48Image blank_like(const Rgb48Image&, int width, int height) {
+  return Rgb48Image(width, height);
 }
 
 // Source pixel (x, y) lands at (y, W-1-x) for a counter-clockwise quarter
 // turn and at (H-1-y, x) for a clockwise one. Along a source row the target
 // walks down (clockwise) or up a column, one output row per pixel.
-RgbImage quarter_turn(const RgbImage& image, bool clockwise) {
+template <typename Image>
+Image quarter_turn(const Image& image, bool clockwise) {
+  constexpr auto pixel = static_cast<std::ptrdiff_t>(Image::bytes_per_pixel);
   const int w = image.width;
   const int h = image.height;
-  RgbImage out(h, w, image.order);
-  const auto out_row_bytes = static_cast<std::ptrdiff_t>(h) * 3;
+  Image out = blank_like(image, h, w);
+  const auto out_row_bytes = static_cast<std::ptrdiff_t>(h) * pixel;
   const std::ptrdiff_t step = clockwise ? out_row_bytes : -out_row_bytes;
   for (int ty = 0; ty < h; ty += tile) {
     for (int tx = 0; tx < w; tx += tile) {
       const int y_end = std::min(ty + tile, h);
       const int x_end = std::min(tx + tile, w);
       for (int y = ty; y < y_end; ++y) {
-        const std::uint8_t* from = image.row(y) + 3 * tx;
+        const std::uint8_t* from = image.row(y) + pixel * tx;
         // An offset rather than a pointer: after the last pixel it may point
         // outside the picture, which only an integer may do.
-        std::ptrdiff_t to =
-            clockwise ? out_row_bytes * tx + 3 * (h - 1 - y) : out_row_bytes * (w - 1 - tx) + 3 * y;
-        for (int x = tx; x < x_end; ++x, from += 3, to += step) {
-          copy_pixel(from, out.pixels.data() + to);
+        std::ptrdiff_t to = clockwise ? out_row_bytes * tx + pixel * (h - 1 - y)
+                                      : out_row_bytes * (w - 1 - tx) + pixel * y;
+        for (int x = tx; x < x_end; ++x, from += pixel, to += step) {
+          std::memcpy(out.pixels.data() + to, from, pixel);
         }
       }
     }
@@ -46,7 +50,9 @@ RgbImage quarter_turn(const RgbImage& image, bool clockwise) {
   return out;
 }
 
-RgbImage half_turn(RgbImage image) {
+template <typename Image>
+Image half_turn(Image image) {
+  constexpr auto pixel = static_cast<int>(Image::bytes_per_pixel);
   const int w = image.width;
   const int h = image.height;
   for (int y = 0; y < (h + 1) / 2; ++y) {
@@ -55,15 +61,14 @@ RgbImage half_turn(RgbImage image) {
     // The middle row of an odd height swaps its halves with itself.
     const int count = (y == h - 1 - y) ? w / 2 : w;
     for (int x = 0; x < count; ++x) {
-      std::swap_ranges(top + 3 * x, top + 3 * x + 3, bottom + 3 * (w - 1 - x));
+      std::swap_ranges(top + pixel * x, top + pixel * x + pixel, bottom + pixel * (w - 1 - x));
     }
   }
   return image;
 }
 
-}  // namespace
-
-RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns) {
+template <typename Image>
+Image turn(Image image, int quarter_turns) {
   switch (quarter_turns & 3) {
     case 1:
       return quarter_turn(image, false);
@@ -74,6 +79,16 @@ RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns) {
     default:
       return image;
   }
+}
+
+}  // namespace
+
+RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns) {
+  return turn(std::move(image), quarter_turns);
+}
+
+Rgb48Image turn_counter_clockwise(Rgb48Image image, int quarter_turns) {
+  return turn(std::move(image), quarter_turns);
 }
 
 }  // namespace pixmera::photocd

@@ -8,5 +8,6 @@ namespace pixmera::photocd {
 
 // quarter_turns counter-clockwise, 0..3 (3 is a quarter turn clockwise).
 RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns);
+Rgb48Image turn_counter_clockwise(Rgb48Image image, int quarter_turns);
 
 }  // namespace pixmera::photocd

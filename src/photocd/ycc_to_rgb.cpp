@@ -64,6 +64,50 @@ void convert_row(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8
   }
 }
 
+// The 16-bit conversion keeps the unrounded matrix: single precision holds a
+// 16-bit result to well under a thousandth of a step.
+constexpr float luma_scale = 1.402f / 255.0f;
+constexpr float blue_per_c1_unit = 1.0f / 111.40f;
+constexpr float red_per_c2_unit = 1.0f / 135.64f;
+constexpr float green_per_c1_unit = -0.114f / 0.587f / 111.40f;
+constexpr float green_per_c2_unit = -0.299f / 0.587f / 135.64f;
+
+// Scaled and rounded first, then clipped as an integer: the compiler does
+// integer clipping many samples at a time, float clipping (because of NaN)
+// one by one. A matrix result lies within -2..3, far inside 32 bits.
+inline std::uint16_t to_sample16(float value) {
+  const auto scaled = static_cast<std::int32_t>(value * 65535.0f + 0.5f);
+  return static_cast<std::uint16_t>(scaled < 0 ? 0 : (scaled > 65535 ? 65535 : scaled));
+}
+
+void convert_row48(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2, int width,
+                   std::uint8_t* out) {
+  std::uint16_t red[piece];
+  std::uint16_t green[piece];
+  std::uint16_t blue[piece];
+  for (int start = 0; start < width; start += piece) {
+    const int n = std::min(piece, width - start);
+    for (int x = 0; x < n; ++x) {
+      const float luma = luma_scale * static_cast<float>(y[start + x]);
+      const auto blue_difference = static_cast<float>(c1[start + x] - c1_zero);
+      const auto red_difference = static_cast<float>(c2[start + x] - c2_zero);
+      red[x] = to_sample16(luma + red_per_c2_unit * red_difference);
+      green[x] = to_sample16(luma + green_per_c1_unit * blue_difference +
+                             green_per_c2_unit * red_difference);
+      blue[x] = to_sample16(luma + blue_per_c1_unit * blue_difference);
+    }
+    std::uint8_t* o = out + 6 * start;
+    for (int x = 0; x < n; ++x) {
+      o[6 * x] = static_cast<std::uint8_t>(red[x] >> 8);
+      o[6 * x + 1] = static_cast<std::uint8_t>(red[x]);
+      o[6 * x + 2] = static_cast<std::uint8_t>(green[x] >> 8);
+      o[6 * x + 3] = static_cast<std::uint8_t>(green[x]);
+      o[6 * x + 4] = static_cast<std::uint8_t>(blue[x] >> 8);
+      o[6 * x + 5] = static_cast<std::uint8_t>(blue[x]);
+    }
+  }
+}
+
 // Fills `out` with full-size chroma row `y`, the same values upsample() gives
 // for that row.
 void chroma_row(const Plane& chroma, int y, std::uint8_t* out) {
@@ -81,6 +125,27 @@ Rgb ycc_to_rgb(std::uint8_t y, std::uint8_t c1, std::uint8_t c2) {
   std::uint8_t out[3];
   convert_row(&y, &c1, &c2, 1, ChannelOrder::rgb, out);
   return {out[0], out[1], out[2]};
+}
+
+Rgb48 ycc_to_rgb48(std::uint8_t y, std::uint8_t c1, std::uint8_t c2) {
+  std::uint8_t out[6];
+  convert_row48(&y, &c1, &c2, 1, out);
+  return {static_cast<std::uint16_t>(out[0] << 8 | out[1]),
+          static_cast<std::uint16_t>(out[2] << 8 | out[3]),
+          static_cast<std::uint16_t>(out[4] << 8 | out[5])};
+}
+
+Rgb48Image ycc_to_rgb48(const YccPlanes& planes) {
+  const Plane& luma = planes.luma;
+  Rgb48Image image(luma.width, luma.height);
+  std::vector<std::uint8_t> c1(static_cast<std::size_t>(luma.width));
+  std::vector<std::uint8_t> c2(static_cast<std::size_t>(luma.width));
+  for (int y = 0; y < luma.height; ++y) {
+    chroma_row(planes.chroma1, y, c1.data());
+    chroma_row(planes.chroma2, y, c2.data());
+    convert_row48(luma.row(y), c1.data(), c2.data(), luma.width, image.row(y));
+  }
+  return image;
 }
 
 RgbImage ycc_to_rgb(const YccPlanes& planes, ChannelOrder order) {

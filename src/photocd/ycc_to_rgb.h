@@ -22,4 +22,17 @@ Rgb ycc_to_rgb(std::uint8_t y, std::uint8_t c1, std::uint8_t c2);
 // size on the way exactly as the levels themselves are predicted.
 RgbImage ycc_to_rgb(const YccPlanes& planes, ChannelOrder order);
 
+// The same conversion at 16 bits per channel: the matrix and scale above in
+// floating point, clipped to 0..1 and rounded once to 0..65535, so none of
+// the fine steps between two 8-bit levels is lost. Works from the planes any
+// level produces; one row at a time, each row independent of the others.
+struct Rgb48 {
+  std::uint16_t r = 0;
+  std::uint16_t g = 0;
+  std::uint16_t b = 0;
+  friend bool operator==(const Rgb48&, const Rgb48&) = default;
+};
+Rgb48 ycc_to_rgb48(std::uint8_t y, std::uint8_t c1, std::uint8_t c2);
+Rgb48Image ycc_to_rgb48(const YccPlanes& planes);
+
 }  // namespace pixmera::photocd

@@ -11,9 +11,9 @@ namespace {
 
 constexpr std::array<std::string_view, 3> leading_options{"-quiet", "-colorspace", "sRGB"};
 constexpr std::array<std::string_view, 2> orient_option{"-orient", "TopLeft"};
+constexpr std::array<std::string_view, 2> depth_option{"-depth", "16"};
 
-bool has_tga_extension(std::string_view path) {
-  constexpr std::string_view extension = ".tga";
+bool has_extension(std::string_view path, std::string_view extension) {
   if (path.size() <= extension.size()) return false;
   const std::string_view tail = path.substr(path.size() - extension.size());
   return std::equal(tail.begin(), tail.end(), extension.begin(), [](char a, char b) {
@@ -46,20 +46,26 @@ void split_sub_image_index(std::string_view argument, std::string& path,
 }
 
 std::optional<ConvertRequest> parse_convert_arguments(std::span<const std::string_view> arguments) {
-  if (arguments.size() != 5 && arguments.size() != 7) return std::nullopt;
-  if (!std::equal(leading_options.begin(), leading_options.end(), arguments.begin()))
-    return std::nullopt;
+  const auto starts_with = [&arguments](std::size_t at, std::span<const std::string_view> option) {
+    return arguments.size() >= at + option.size() &&
+           std::equal(option.begin(), option.end(), arguments.begin() + at);
+  };
+  if (!starts_with(0, leading_options)) return std::nullopt;
   std::size_t next = leading_options.size();
-  if (arguments.size() == 7) {
-    if (!std::equal(orient_option.begin(), orient_option.end(), arguments.begin() + 3))
-      return std::nullopt;
-    next += orient_option.size();
-  }
-
+  if (starts_with(next, orient_option)) next += orient_option.size();
   ConvertRequest request;
+  if (starts_with(next, depth_option)) {
+    request.sixteen_bits = true;
+    next += depth_option.size();
+  }
+  if (arguments.size() != next + 2) return std::nullopt;
+
   split_sub_image_index(arguments[next], request.input_path, request.index);
   request.output_path.assign(arguments[next + 1]);
-  if (request.input_path.empty() || !has_tga_extension(request.output_path)) return std::nullopt;
+  // The output's name says what is written, as it does for ImageMagick.
+  const std::string_view extension = request.sixteen_bits ? ".ppm" : ".tga";
+  if (request.input_path.empty() || !has_extension(request.output_path, extension))
+    return std::nullopt;
   return request;
 }
 

@@ -1,5 +1,6 @@
-// The argument vector the conversion step hands the converter:
+// The argument vectors the conversion step hands the converter:
 //   -quiet -colorspace sRGB [-orient TopLeft] <input>[n] <output.tga>
+//   -quiet -colorspace sRGB [-orient TopLeft] -depth 16 <input>[n] <output.ppm>
 // Nothing else is accepted, so a caller that changes its arguments finds out
 // at once instead of getting a picture made some other way.
 #pragma once
@@ -16,6 +17,7 @@ struct ConvertRequest {
   std::string input_path;
   std::optional<std::uint64_t> index;  // the n of "<input>[n]"; huge values saturate
   std::string output_path;
+  bool sixteen_bits = false;  // "-depth 16": a 16-bit binary PPM instead of a TGA
 };
 
 // `arguments` excludes the program name. Returns nullopt on any other shape.
@@ -27,6 +29,8 @@ void split_sub_image_index(std::string_view argument, std::string& path,
                            std::optional<std::uint64_t>& index);
 
 inline constexpr std::string_view convert_usage =
-    "usage: convert -quiet -colorspace sRGB [-orient TopLeft] <input.pcd>[n] <output.tga>";
+    "usage: convert -quiet -colorspace sRGB [-orient TopLeft] <input.pcd>[n] <output.tga>\n"
+    "       convert -quiet -colorspace sRGB [-orient TopLeft] -depth 16 <input.pcd>[n] "
+    "<output.ppm>";
 
 }  // namespace pixmera::photocd

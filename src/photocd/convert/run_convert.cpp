@@ -4,6 +4,7 @@
 #include "photocd/convert/file_io.h"
 #include "photocd/decoder.h"
 #include "photocd/image_pac_header.h"
+#include "photocd/ppm_writer.h"
 #include "photocd/tga_writer.h"
 
 namespace pixmera::photocd {
@@ -43,12 +44,20 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
 
   const auto file = read_whole_file(request->input_path, max_input_bytes, message);
   if (!file) return convert_exit_failure;
-  const DecodeResult decoded = decode_image_pac(*file, level, ChannelOrder::bgr);
-  if (!decoded) return refuse(decoded.why);
-
-  const bool written = write_file_atomically(
-      request->output_path,
-      [&decoded](const ByteSink& sink) { return write_tga(decoded.image, sink); }, message);
+  bool written = false;
+  if (request->sixteen_bits) {
+    const DeepDecodeResult decoded = decode_image_pac_48(*file, level);
+    if (!decoded) return refuse(decoded.why);
+    written = write_file_atomically(
+        request->output_path,
+        [&decoded](const ByteSink& sink) { return write_ppm48(decoded.image, sink); }, message);
+  } else {
+    const DecodeResult decoded = decode_image_pac(*file, level, ChannelOrder::bgr);
+    if (!decoded) return refuse(decoded.why);
+    written = write_file_atomically(
+        request->output_path,
+        [&decoded](const ByteSink& sink) { return write_tga(decoded.image, sink); }, message);
+  }
   return written ? convert_exit_success : convert_exit_failure;
 }
 

@@ -1,0 +1,22 @@
+// Binary PPM output at 16 bits per channel: "P6", the size, maxval 65535,
+// then the samples big-endian, rows top-down. The form every reader of deep
+// pictures takes, ImageMagick and FreeImage among them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "photocd/plane.h"
+
+namespace pixmera::photocd {
+
+std::string ppm48_header(int width, int height);
+
+// Hands the file to `sink`, header first, and stops as soon as `sink`
+// returns false. Returns false then, or for a picture without pixels.
+bool write_ppm48(const Rgb48Image& image,
+                 const std::function<bool(std::span<const std::uint8_t>)>& sink);
+
+}  // namespace pixmera::photocd
