@@ -58,6 +58,13 @@ Image convert_bit_depth(Image picture) {
     file.output_bpp = choose_automatic_depth(file.conversion_type, file.source_bpp);
   }
   const int32_t target = file.output_bpp;
+  // 16-bit grey (from the greyscale of a 16-bit picture) counts 16 bits per
+  // pixel but is no 16-bit bitmap; as 16-bit colour it converts to every
+  // depth like any 48-bit picture.
+  if (is_grey16(picture)) {
+    picture = grey16_to_rgb16(std::move(picture));
+    if (!picture) return picture;
+  }
   if (static_cast<int32_t>(bpp_of(picture)) == target) return picture;
 
   FIBITMAP* source = picture.get();

@@ -7,6 +7,7 @@
 
 #include "imaging/buffered_file.h"
 #include "imaging/operations.h"
+#include "imaging/photocd_record.h"
 #include "pipeline/current_file.h"
 #include "pipeline/naming_mask.h"
 #include "platform/files.h"
@@ -23,7 +24,7 @@ void pause_after_converter() { std::this_thread::sleep_for(kPauseAfterConverter)
 
 // The converter's picture when it left one, else FreeImage's PhotoCD loader.
 Image load_decoded_picture(const std::string& tga_path, const std::string& input_path) {
-  if (file_size(tga_path) > 0) return adopt(load_buffered(FIF_TARGA, tga_path, 0));
+  if (file_size(tga_path) > 0) return load_converter_picture(tga_path);
   return load_photocd_fallback(input_path);
 }
 
@@ -56,16 +57,22 @@ namespace {
 // Saves to a temporary file beside the output and renames it into place, so
 // a failed save leaves neither a truncated file nor a destroyed older one.
 // On failure `error` holds the errno of the step that failed (0 when
-// FreeImage could not encode the picture).
-bool save_picture(FIBITMAP* picture, const std::string& path, int& error) {
+// FreeImage could not encode the picture). A TIFF gets the PhotoCD's record
+// in its tags before it is renamed.
+bool save_picture(FIBITMAP* picture, const std::string& path, const PhotoCdRecord* record,
+                  int& error) {
   const std::string folder(folder_of(path));
   const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
   if (temp.empty()) {
     error = errno;
     return false;
   }
-  const bool saved = save_buffered(static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id),
-                                   picture, temp, g_current_file.save_flags, &error);
+  const auto format = static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id);
+  bool saved = save_buffered(format, picture, temp, g_current_file.save_flags, &error);
+  if (saved && record != nullptr && format == FIF_TIFF && !write_photocd_tiff_tags(temp, *record)) {
+    error = errno;
+    saved = false;
+  }
   if (saved && rename_file(temp, path)) return true;
   if (saved) error = errno;
   delete_file(temp);
@@ -131,8 +138,9 @@ ConversionResult decoding_failure(const std::string& input_path, const std::stri
 
 ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path) {
   const std::string converter = find_converter();
+  const bool sixteen_bits = wants_sixteen_bits();
   for (int index = kFirstSubImage; index >= 0 && !file_exists(tga_path); --index) {
-    run_converter(converter, input_path, index, tga_path);
+    run_converter(converter, input_path, index, tga_path, sixteen_bits);
     pause_after_converter();
   }
   Image picture = load_decoded_picture(tga_path, input_path);
@@ -148,7 +156,7 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
   if (index >= 0) {
     delete_file(tga_path);
     pause_after_converter();
-    run_converter(converter, input_path, index, tga_path);
+    run_converter(converter, input_path, index, tga_path, sixteen_bits);
     picture = load_decoded_picture(tga_path, input_path);
     if (width_of(picture) == 0 || height_of(picture) == 0) {
       return decoding_failure(input_path, tga_path);
@@ -174,8 +182,10 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
     return failed(ConversionFailure::OverwritesInput, output);
   }
   if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
+  const std::optional<PhotoCdRecord> record = read_photocd_record(input_path);
+  if (record) attach_photocd_xmp(picture.get(), *record);
   int error = 0;
-  if (!save_picture(picture.get(), output, error)) {
+  if (!save_picture(picture.get(), output, record ? &*record : nullptr, error)) {
     return failed(ConversionFailure::CannotWrite, output, error);
   }
   return ConversionResult{};
@@ -213,8 +223,11 @@ ConversionResult convert_current_file() {
   const std::string input_path = g_current_file.input_path;
   const std::string name(file_name_of(input_path));
   const size_t dot = name.find_last_of('.');
-  const std::string tga_path =
-      configuration_folder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".tga";
+  // A 16-bit picture comes as a PPM, the format ImageMagick writes 16 bits
+  // to when asked for "-depth 16"; everything else as a TGA.
+  const std::string tga_path = configuration_folder() +
+                               (dot == std::string::npos ? name : name.substr(0, dot)) +
+                               (wants_sixteen_bits() ? ".ppm" : ".tga");
   if (file_exists(tga_path)) delete_file(tga_path);
 
   const ConversionResult result = convert_and_save(input_path, tga_path);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,13 +45,27 @@ int32_t compute_save_flags(std::string_view extension);
 // The external converter: PIXMERA_CONVERTER when set, else "convert" in the
 // private folder, else "convert" through PATH. Empty when none is found.
 std::string find_converter();
-// The arguments of one converter run for a sub-image index.
+// Whether the job asks the converter for 16 bits per channel: when the
+// output depth is 48 or 96 bits (and not chosen automatically).
+bool wants_sixteen_bits();
+// The arguments of one converter run for a sub-image index; with
+// `sixteen_bits`, "-depth 16" before the input asks for a 16-bit picture.
 std::vector<std::string> converter_arguments(const std::string& input_path, int index,
-                                             const std::string& tga_path);
+                                             const std::string& picture_path,
+                                             bool sixteen_bits = false);
 // Runs the converter once; when it hangs past its time limit or crashes, any
 // file it left at `tga_path` is deleted, so the attempt counts as failed.
 void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path);
+                   const std::string& tga_path, bool sixteen_bits = false);
+
+// The picture a converter left, in whatever format its first bytes show
+// (FreeImage's file type): a TGA, or a 16-bit PPM, which load_ppm48 reads.
+// Empty when it does not load.
+Image load_converter_picture(const std::string& path);
+// A binary PPM of more than 8 bits per sample as 16-bit RGB; an empty
+// picture when it is damaged or cut short, nullopt when it is no such PPM
+// (8-bit ones included), for FreeImage's own reader to take.
+std::optional<Image> load_ppm48(const std::string& path);
 
 // The sub-image index of the second conversion for a picture of that size,
 // or -1 when none is needed.

@@ -21,8 +21,12 @@ constexpr DitherRow kMethods[] = {
 };
 
 // FreeImage_Dither reads 4 to 32-bit standard bitmaps; a 1-bit picture (the
-// output of the threshold before it) is widened again so it is dithered too.
-bool needs_24_bits(unsigned bpp) { return bpp < 4 || bpp > 32; }
+// output of the threshold before it) is widened again so it is dithered too,
+// and so is 16-bit grey, which is no standard bitmap.
+bool needs_24_bits(const Image& picture) {
+  const unsigned bpp = bpp_of(picture);
+  return type_of(picture) != FIT_BITMAP || bpp < 4 || bpp > 32;
+}
 
 }  // namespace
 
@@ -35,7 +39,7 @@ FREE_IMAGE_DITHER dither_method(int32_t algorithm) {
 
 Image dither(Image picture) {
   if (!picture || g_settings.do_image_dither == 0) return picture;
-  if (needs_24_bits(bpp_of(picture))) {
+  if (needs_24_bits(picture)) {
     picture = to_24_bits(std::move(picture));
     if (!picture) return picture;
   }

@@ -57,7 +57,12 @@ std::array<Band, 4> frame_bands(double w, double h, double l, double r, double t
 Image frame(Image picture, int32_t width, int32_t height) {
   const Settings& s = g_settings;
   if (!picture || s.do_frame == 0) return picture;
-  if (bpp_of(picture) != 24) {
+  // Pictures of 16 bits per sample keep them: grey becomes 16-bit colour,
+  // as 8-bit grey becomes 24 bits, and the bands are mixed into the samples.
+  picture = grey16_to_rgb16(std::move(picture));
+  if (!picture) return picture;
+  const bool deep = is_rgb16(picture);
+  if (!deep && bpp_of(picture) != 24) {
     Image converted = adopt(FreeImage_ConvertTo24Bits(picture.get()));
     if (!converted) return picture;
     picture = std::move(converted);
@@ -84,6 +89,10 @@ Image frame(Image picture, int32_t width, int32_t height) {
 
   const Image layer = load_png_layer(encode_png(faded));
   if (!layer) return picture;
+  if (deep) {
+    blend_layer_16(picture.get(), layer.get(), 0, 0);
+    return picture;
+  }
   Image framed = adopt(FreeImage_Composite(layer.get(), FALSE, nullptr, picture.get()));
   // A layer that does not match the picture's size is refused by FreeImage;
   // the picture then goes on without a frame.

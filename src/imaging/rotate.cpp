@@ -1,6 +1,8 @@
 // Rotation: turns the picture by a whole number of degrees, counter-clockwise
 // as FreeImage counts angles, either onto a larger canvas filled with the
 // background colour or within its own frame about the centre.
+#include <algorithm>
+
 #include "imaging/operations.h"
 #include "settings/settings.h"
 
@@ -13,8 +15,13 @@ constexpr uint8_t kRotateAboutCentre = 1;
 
 // Both rotations are made on 24 or 32-bit pictures; everything else is
 // brought to 24 bits first, 8-bit pictures included, so that the background
-// colour and the interpolation work on true colours.
-bool needs_24_bits(unsigned bpp) { return bpp <= 16 || bpp > 32; }
+// colour and the interpolation work on true colours. Pictures of 16 bits per
+// channel keep them.
+bool needs_24_bits(const Image& picture) {
+  if (is_rgb16(picture)) return false;
+  const unsigned bpp = bpp_of(picture);
+  return bpp <= 16 || bpp > 32;
+}
 
 RGBQUAD background_colour() {
   const Rgb colour = colour_from_hex(g_settings.image_rotation_back_color);
@@ -26,6 +33,42 @@ RGBQUAD background_colour() {
   return quad;
 }
 
+// The background at 16 bits: each 8-bit level times 257, so FF is 65535.
+FIRGB16 background_colour_16() {
+  const Rgb colour = colour_from_hex(g_settings.image_rotation_back_color);
+  return FIRGB16{static_cast<WORD>(colour.red * 257), static_cast<WORD>(colour.green * 257),
+                 static_cast<WORD>(colour.blue * 257)};
+}
+
+// FreeImage turns 16-bit pictures about their centre only onto a canvas
+// that holds the whole turned picture; its middle, cut or padded to the
+// picture's own size, is the same turn within the picture's frame. The
+// corners it uncovers are black.
+Image rotate_16_about_centre(const Image& picture, int32_t angle) {
+  const FIRGB16 black{0, 0, 0};
+  const Image turned = adopt(FreeImage_Rotate(picture.get(), angle, &black));
+  const int width = width_of(picture);
+  const int height = height_of(picture);
+  Image framed = adopt(FreeImage_AllocateT(FIT_RGB16, width, height));
+  if (!turned || !framed) return Image();
+  const int turned_width = width_of(turned);
+  const int turned_height = height_of(turned);
+  const int shift_x = (width - turned_width) / 2;
+  const int shift_y = (height - turned_height) / 2;
+  const int first_x = std::max(0, shift_x);
+  const int end_x = std::min(width, shift_x + turned_width);
+  for (int y = std::max(0, shift_y); y < std::min(height, shift_y + turned_height); ++y) {
+    // Rows counted from the top; FreeImage's scan lines from the bottom.
+    const auto* from = reinterpret_cast<const FIRGB16*>(
+        FreeImage_GetScanLine(turned.get(), turned_height - 1 - (y - shift_y)));
+    auto* to = reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(framed.get(), height - 1 - y));
+    std::copy(from + (first_x - shift_x), from + (end_x - shift_x), to + first_x);
+  }
+  FreeImage_SetDotsPerMeterX(framed.get(), FreeImage_GetDotsPerMeterX(picture.get()));
+  FreeImage_SetDotsPerMeterY(framed.get(), FreeImage_GetDotsPerMeterY(picture.get()));
+  return framed;
+}
+
 }  // namespace
 
 Image rotate(Image picture) {
@@ -35,17 +78,22 @@ Image rotate(Image picture) {
 
   const double centre_x = width_of(picture) / 2.0;
   const double centre_y = height_of(picture) / 2.0;
-  if (needs_24_bits(bpp_of(picture))) {
+  if (needs_24_bits(picture)) {
     picture = to_24_bits(std::move(picture));
     if (!picture) return picture;
   }
 
   switch (g_settings.image_rotation_type) {
     case kRotateOntoBackground: {
+      if (is_rgb16(picture)) {
+        const FIRGB16 background = background_colour_16();
+        return adopt(FreeImage_Rotate(picture.get(), angle, &background));
+      }
       const RGBQUAD background = background_colour();
       return adopt(FreeImage_Rotate(picture.get(), angle, &background));
     }
     case kRotateAboutCentre:
+      if (is_rgb16(picture)) return rotate_16_about_centre(picture, angle);
       return adopt(FreeImage_RotateEx(picture.get(), angle, 0.0, 0.0, centre_x, centre_y, FALSE));
     default:
       return picture;

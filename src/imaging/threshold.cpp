@@ -15,14 +15,18 @@ namespace pixmera {
 namespace {
 
 // FreeImage_Threshold reads 4 to 32-bit standard bitmaps; a 1-bit picture
-// would come back as a plain copy and deeper ones are refused.
-bool needs_24_bits(unsigned bpp) { return bpp < 4 || bpp > 32; }
+// would come back as a plain copy and deeper ones are refused. 16-bit grey
+// counts 16 bits per pixel but is no standard bitmap either.
+bool needs_24_bits(const Image& picture) {
+  const unsigned bpp = bpp_of(picture);
+  return type_of(picture) != FIT_BITMAP || bpp < 4 || bpp > 32;
+}
 
 }  // namespace
 
 Image threshold(Image picture) {
   if (!picture || g_settings.do_image_threshold == 0) return picture;
-  if (needs_24_bits(bpp_of(picture))) {
+  if (needs_24_bits(picture)) {
     picture = to_24_bits(std::move(picture));
     if (!picture) return picture;
   }

@@ -270,7 +270,11 @@ Image build_watermark_layer() {
 Image watermark(Image picture, int32_t width, int32_t height) {
   const Settings& s = g_settings;
   if (!picture || s.do_watermark == 0) return picture;
-  if (bpp_of(picture) != 24) {
+  // Pictures of 16 bits per sample keep them (see frame()).
+  picture = grey16_to_rgb16(std::move(picture));
+  if (!picture) return picture;
+  const bool deep = is_rgb16(picture);
+  if (!deep && bpp_of(picture) != 24) {
     Image converted = adopt(FreeImage_ConvertTo24Bits(picture.get()));
     if (!converted) return picture;
     picture = std::move(converted);
@@ -291,6 +295,10 @@ Image watermark(Image picture, int32_t width, int32_t height) {
   // FreeImage refuses a layer that would reach outside the canvas, which
   // includes every negative position; such a watermark is left out.
   if (x < 0 || y < 0 || x > INT_MAX || y > INT_MAX || width <= 0 || height <= 0) return picture;
+  if (deep) {
+    blend_layer_16(picture.get(), layer.get(), x, y);
+    return picture;
+  }
 
   const Image canvas = adopt(
       FreeImage_AllocateT(FIT_BITMAP, width, height, static_cast<int>(bpp_of(layer)), 0, 0, 0));

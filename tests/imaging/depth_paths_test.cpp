@@ -47,8 +47,9 @@ Image apply_flip(Image picture) {
   return picture;
 }
 
+// 16 bits per channel stay 16 bits: 48 in, 48 out.
 const std::map<unsigned, unsigned> kToTrueColour = {{1, 24},  {4, 24},  {8, 24},  {16, 24},
-                                                    {24, 24}, {32, 32}, {48, 24}, {96, kFails}};
+                                                    {24, 24}, {32, 32}, {48, 48}, {96, kFails}};
 
 const std::vector<Operation>& operations() {
   static const std::vector<Operation> table = {
@@ -103,14 +104,15 @@ const std::vector<Operation>& operations() {
          g_settings.image_invert = 1;
        },
        adjust_colors,
-       {{1, 24}, {4, 24}, {8, 8}, {16, 24}, {24, 24}, {32, 32}, {48, 24}, {96, kFails}},
+       {{1, 24}, {4, 24}, {8, 8}, {16, 24}, {24, 24}, {32, 32}, {48, 48}, {96, kFails}},
        true,
        kWidth,
        kHeight},
       {"greyscale",
        [] { g_settings.do_image_greyscale = 1; },
        greyscale,
-       {{1, 8}, {4, 8}, {8, 8}, {16, 8}, {24, 8}, {32, 8}, {48, 8}, {96, kFails}},
+       // 48 bits give 16-bit grey.
+       {{1, 8}, {4, 8}, {8, 8}, {16, 8}, {24, 8}, {32, 8}, {48, 16}, {96, kFails}},
        false,
        kWidth,
        kHeight},

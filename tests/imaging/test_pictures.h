@@ -37,8 +37,8 @@ struct RgbRaster {
   const Pixel& at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// Any picture FreeImage can bring to 24 bits (palettes and 16 bits per
-// channel included), read through a 24-bit copy; floating-point pictures
+// Any picture FreeImage can bring to 24 bits (palettes, 16 bits per channel
+// and 16-bit grey included), read through a 24-bit copy; floating-point pictures
 // are clamped to 0..1 and scaled by hand.
 inline RgbRaster raster_of(FIBITMAP* bitmap) {
   RgbRaster raster;
@@ -59,7 +59,7 @@ inline RgbRaster raster_of(FIBITMAP* bitmap) {
     }
     return raster;
   }
-  Image copy = adopt(FreeImage_ConvertTo24Bits(bitmap));
+  Image copy = to_24_bits(adopt(FreeImage_Clone(bitmap)));
   EXPECT_TRUE(copy) << "cannot read a picture of " << FreeImage_GetBPP(bitmap) << " bits";
   if (!copy) return raster;
   for (int y = 0; y < raster.height; ++y) {
@@ -74,6 +74,24 @@ inline RgbRaster raster_of(FIBITMAP* bitmap) {
 }
 
 inline RgbRaster raster_of(const Image& picture) { return raster_of(picture.get()); }
+
+// The samples of a 16-bit RGB or grey picture, rows from the top: three per
+// pixel for RGB, one for grey.
+inline std::vector<uint16_t> samples16_of(const Image& picture) {
+  std::vector<uint16_t> samples;
+  const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture.get());
+  EXPECT_TRUE(type == FIT_RGB16 || type == FIT_UINT16) << "type " << type;
+  if (type != FIT_RGB16 && type != FIT_UINT16) return samples;
+  const int width = width_of(picture);
+  const int height = height_of(picture);
+  const size_t per_row = static_cast<size_t>(width) * (type == FIT_RGB16 ? 3 : 1);
+  for (int y = 0; y < height; ++y) {
+    const auto* line =
+        reinterpret_cast<const uint16_t*>(FreeImage_GetScanLine(picture.get(), height - 1 - y));
+    samples.insert(samples.end(), line, line + per_row);
+  }
+  return samples;
+}
 
 // The alpha of a 32-bit picture at column x, row y from the top.
 inline int alpha_at(const Image& picture, int x, int y) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "imaging/operations.h"
 #include "test_pictures.h"
@@ -117,25 +118,34 @@ TEST_F(ToneTest, ContrastAndGammaReachThePicture) {
 // ---------------------------------------------------------------------------
 // Greyscale
 
-TEST_F(ToneTest, GreyscaleOf48BitPictureGoesThrough24To8Bits) {
+// A picture of 16 bits per channel becomes 16-bit grey: Rec. 709 luminance
+// of the 16-bit samples, with none of the steps between 8-bit levels lost.
+TEST_F(ToneTest, GreyscaleOf48BitPictureKeeps16Bits) {
   Image picture = test::with_depth(photo(), 48);
   ASSERT_TRUE(picture);
-  const auto before = raster_of(picture);
+  // A gamma lifts the 8-bit levels the 48-bit copy holds onto 16-bit ones.
+  g_settings.do_image_color_correction = 1;
+  g_settings.image_gamma = 1.3f;
+  picture = adjust_colors(std::move(picture));
+  const std::vector<uint16_t> colour = test::samples16_of(picture);
   g_settings.do_image_greyscale = 1;
 
   picture = greyscale(std::move(picture));
   ASSERT_TRUE(picture);
-  EXPECT_EQ(bpp_of(picture), 8u);
-  EXPECT_EQ(FreeImage_GetColorType(picture.get()), FIC_MINISBLACK);
-  // Rec. 709 luminance of the 24-bit colours.
-  const auto after = raster_of(picture);
-  int worst = 0;
-  for (size_t i = 0; i < after.pixels.size(); ++i) {
-    const Pixel& c = before.pixels[i];
-    const double luma = 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
-    worst = std::max(worst, static_cast<int>(std::lround(std::abs(after.pixels[i].red - luma))));
+  EXPECT_EQ(bpp_of(picture), 16u);
+  EXPECT_EQ(FreeImage_GetImageType(picture.get()), FIT_UINT16);
+  const std::vector<uint16_t> grey = test::samples16_of(picture);
+  ASSERT_EQ(grey.size() * 3, colour.size());
+  double worst = 0;
+  std::set<uint16_t> levels;
+  for (size_t i = 0; i < grey.size(); ++i) {
+    const double luma =
+        0.2126 * colour[3 * i] + 0.7152 * colour[3 * i + 1] + 0.0722 * colour[3 * i + 2];
+    worst = std::max(worst, std::abs(grey[i] - luma));
+    levels.insert(grey[i]);
   }
-  EXPECT_LE(worst, 1);
+  EXPECT_LE(worst, 0.5);
+  EXPECT_GT(levels.size(), 1000u);
 }
 
 TEST_F(ToneTest, GreyscaleSwitchedOffKeepsColour) {
