@@ -146,11 +146,13 @@ int64_t seconds_now() {
       .count();
 }
 
-bool set_ascii_tag(FIBITMAP* picture, FREE_IMAGE_MDMODEL model, const char* key,
-                   const std::string& value) {
+// The packet's bytes without a terminating NUL, which would end up in the
+// file.
+bool set_xmp_tag(FIBITMAP* picture, FREE_IMAGE_MDMODEL model, const char* key,
+                 const std::string& value) {
   FITAG* tag = FreeImage_CreateTag();
   if (tag == nullptr) return false;
-  const auto length = static_cast<DWORD>(value.size() + 1);
+  const auto length = static_cast<DWORD>(value.size());
   const bool set = FreeImage_SetTagKey(tag, key) && FreeImage_SetTagType(tag, FIDT_ASCII) &&
                    FreeImage_SetTagLength(tag, length) && FreeImage_SetTagCount(tag, length) &&
                    FreeImage_SetTagValue(tag, value.c_str()) &&
@@ -195,7 +197,7 @@ std::optional<PhotoCdRecord> read_photocd_record(const std::string& path) {
 
 void attach_photocd_xmp(FIBITMAP* picture, const PhotoCdRecord& record) {
   if (picture != nullptr && !record.xmp.empty()) {
-    set_ascii_tag(picture, FIMD_XMP, "XMLPacket", record.xmp);
+    set_xmp_tag(picture, FIMD_XMP, "XMLPacket", record.xmp);
   }
 }
 
