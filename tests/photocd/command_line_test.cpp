@@ -21,6 +21,15 @@ TEST(ConvertCommandLine, AcceptsOnlyTheConversionStepsVectors) {
   const auto short_form = parse({"-quiet", "-colorspace", "sRGB", "/in/a.pcd", "/t/x.TGA"});
   ASSERT_TRUE(short_form);
   EXPECT_FALSE(short_form->index);
+  EXPECT_FALSE(short_form->sixteen_bits);
+  for (const auto& deep :
+       {parse({"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", "-depth", "16",
+               "/in/a.pcd[5]", "/t/x.ppm"}),
+        parse({"-quiet", "-colorspace", "sRGB", "-depth", "16", "/in/a.pcd[5]", "/t/x.PPM"})}) {
+    ASSERT_TRUE(deep);
+    EXPECT_TRUE(deep->sixteen_bits);
+    EXPECT_EQ(deep->index, 5u);
+  }
 
   const std::vector<std::vector<std::string_view>> bad{
       {},
@@ -33,6 +42,10 @@ TEST(ConvertCommandLine, AcceptsOnlyTheConversionStepsVectors) {
       {"-quiet", "-colorspace", "sRGB", "a.pcd", "b.png"},
       {"-quiet", "-colorspace", "sRGB", "a.pcd", ".tga"},
       {"-quiet", "-colorspace", "sRGB", "", "b.tga"},
+      {"-quiet", "-colorspace", "sRGB", "-depth", "8", "a.pcd", "b.ppm"},
+      {"-quiet", "-colorspace", "sRGB", "-depth", "16", "-orient", "TopLeft", "a.pcd", "b.ppm"},
+      {"-quiet", "-colorspace", "sRGB", "-depth", "16", "a.pcd", "b.tga"},
+      {"-quiet", "-colorspace", "sRGB", "a.pcd", "b.ppm"},
   };
   for (const auto& arguments : bad)
     EXPECT_FALSE(parse(arguments)) << arguments.size() << " arguments";

@@ -127,6 +127,52 @@ TEST_F(ConvertProgram, WritesTheRequestedLevelAsTopDownTga) {
   EXPECT_EQ(leftovers().size(), 2 * cases.size()) << "nothing but inputs and outputs";
 }
 
+// "-depth 16": a binary PPM at maxval 65535, each sample the 8-bit one's
+// value to within the one rounding the 8-bit picture has and this has not,
+// upright at every turn the header asks for.
+TEST_F(ConvertProgram, DepthSixteenWritesA16BitPpmOfTheSamePicture) {
+  struct Case {
+    const char* fixture;
+    const char* index;
+    int width;
+    int height;
+  };
+  for (const Case& c : {Case{"kodak_rot180_16base.pcd", "[3]", 768, 512},
+                        Case{"photo_portrait_16base.pcd", "[4]", 1024, 1536},
+                        Case{"kodak_16base.pcd", "[2]", 384, 256}}) {
+    const std::string input = pcd_fixture(c.fixture) + c.index;
+    const std::string tga = path("out.tga");
+    const std::string ppm = path("out.ppm");
+    ASSERT_EQ(run_program(step_arguments(input, tga)), 0) << input;
+    std::vector<std::string> deep = step_arguments(input, ppm);
+    deep.insert(deep.end() - 2, {"-depth", "16"});
+    ASSERT_EQ(run_program(deep), 0) << input;
+
+    const auto file = read_bytes(ppm);
+    const std::string header =
+        "P6\n" + std::to_string(c.width) + " " + std::to_string(c.height) + "\n65535\n";
+    ASSERT_EQ(file.size(), header.size() + static_cast<std::size_t>(c.width) * c.height * 6);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin())) << input;
+    const RgbImage flat = testing::load_picture(tga);
+    int worst = 0;
+    std::size_t between_levels = 0;
+    for (std::size_t i = 0; i < flat.pixels.size(); ++i) {
+      const int sample = file[header.size() + 2 * i] << 8 | file[header.size() + 2 * i + 1];
+      worst = std::max(worst, std::abs(sample - flat.pixels[i] * 257));
+      between_levels += sample % 257 != 0 ? 1 : 0;
+    }
+    EXPECT_LE(worst, 257 / 2 + 1) << input;
+    EXPECT_GT(between_levels, flat.pixels.size() / 2) << input;
+  }
+  // Without "-depth 16" a .ppm is refused, and with it a .tga.
+  const std::string input = pcd_fixture("base_only.pcd") + "[3]";
+  EXPECT_EQ(run_program(step_arguments(input, path("x.ppm"))), 2);
+  std::vector<std::string> deep_tga = step_arguments(input, path("x.tga"));
+  deep_tga.insert(deep_tga.end() - 2, {"-depth", "16"});
+  EXPECT_EQ(run_program(deep_tga), 2);
+  EXPECT_EQ(leftovers().size(), 2u);
+}
+
 TEST_F(ConvertProgram, FailuresExitOneAndLeaveNoFile) {
   struct Case {
     const char* file;
