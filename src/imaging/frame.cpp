@@ -89,8 +89,12 @@ Image frame(Image picture, int32_t width, int32_t height) {
 
   const Image layer = load_png_layer(encode_png(faded));
   if (!layer) return picture;
+  // As the compositing of 24-bit pictures, only a layer of the picture's
+  // own size is laid over it.
   if (deep) {
-    blend_layer_16(picture.get(), layer.get(), 0, 0);
+    if (width_of(layer) == width_of(picture) && height_of(layer) == height_of(picture)) {
+      blend_layer_16(picture.get(), layer.get(), 0, 0);
+    }
     return picture;
   }
   Image framed = adopt(FreeImage_Composite(layer.get(), FALSE, nullptr, picture.get()));

@@ -295,8 +295,12 @@ Image watermark(Image picture, int32_t width, int32_t height) {
   // FreeImage refuses a layer that would reach outside the canvas, which
   // includes every negative position; such a watermark is left out.
   if (x < 0 || y < 0 || x > INT_MAX || y > INT_MAX || width <= 0 || height <= 0) return picture;
+  // As the compositing of 24-bit pictures, only a canvas of the picture's
+  // own size is laid over it.
   if (deep) {
-    blend_layer_16(picture.get(), layer.get(), x, y);
+    if (width == width_of(picture) && height == height_of(picture)) {
+      blend_layer_16(picture.get(), layer.get(), x, y);
+    }
     return picture;
   }
 
