@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -35,23 +36,19 @@ CivilTime civil_time(int64_t seconds) {
                    static_cast<int>(clock.seconds().count())};
 }
 
-// TIFF's "YYYY:MM:DD HH:MM:SS".
-std::string tiff_time(int64_t seconds) {
+// "YYYY<d>MM<d>DD<t>HH:MM:SS<zone>": TIFF writes "1996:01:01 00:00:00", XMP
+// "1996-01-01T00:00:00Z".
+std::string formatted_time(int64_t seconds, char date_separator, char time_separator,
+                           const char* zone) {
   const CivilTime t = civil_time(seconds);
   std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%04d:%02d:%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
+  std::snprintf(text.data(), text.size(), "%04d%c%02d%c%02d%c%02d:%02d:%02d%s", t.year,
+                date_separator, t.month, date_separator, t.day, time_separator, t.hour, t.minute,
+                t.second, zone);
   return text.data();
 }
-
-// XMP's "YYYY-MM-DDTHH:MM:SSZ".
-std::string xmp_time(int64_t seconds) {
-  const CivilTime t = civil_time(seconds);
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return text.data();
-}
+std::string tiff_time(int64_t seconds) { return formatted_time(seconds, ':', ' ', ""); }
+std::string xmp_time(int64_t seconds) { return formatted_time(seconds, '-', 'T', "Z"); }
 
 std::string xml_escaped(std::string_view text) {
   std::string out;
