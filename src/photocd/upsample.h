@@ -19,7 +19,8 @@ void widen_row(const std::uint8_t* source, int width, std::uint8_t* out);
 void blend_rows(const std::uint8_t* above, const std::uint8_t* below, int width, std::uint8_t* out);
 
 // The whole plane at twice the width and height; the last row is the widened
-// last source row repeated.
-Plane upsample(const Plane& source);
+// last source row repeated. Rows are made on `threads` threads, with the same
+// result for any number.
+Plane upsample(const Plane& source, int threads = 1);
 
 }  // namespace pixmera::photocd
