@@ -8,16 +8,24 @@ namespace pixmera::photocd {
 
 namespace {
 
-constexpr std::uint32_t sync_pattern = 0xFFFFFE;
-constexpr int sync_bits = 24;
 constexpr int row_header_bits = 16;
 
-// Moves the reader to the next sync at or after its position and returns
-// true, or returns false when none is left. A sync is 23 one bits then a
-// zero, so the first whole byte inside it is 0xFF; when that byte is not, no
-// sync starts anywhere before it and the search jumps past it.
-bool find_sync(BitReader& reader) {
-  while (reader.bits_left() >= static_cast<std::size_t>(sync_bits)) {
+struct PlaneState {
+  Plane* plane = nullptr;
+  const HuffmanTable* table = nullptr;
+  std::vector<std::uint8_t> arrived;
+  int rows_arrived = 0;
+  const char* name = "";
+};
+
+}  // namespace
+
+// A sync is 23 one bits then a zero, so the first whole byte inside it is
+// 0xFF; when that byte is not, no sync starts anywhere before it and the
+// search jumps past it.
+bool find_sync(BitReader& reader, std::size_t last_start) {
+  while (reader.bits_left() >= static_cast<std::size_t>(sync_bits) &&
+         reader.position() <= last_start) {
     if ((reader.peek32() >> 8) == sync_pattern) return true;
     const std::size_t position = reader.position();
     const std::size_t first_whole_byte = (position + 7) >> 3;
@@ -30,19 +38,11 @@ bool find_sync(BitReader& reader) {
   return false;
 }
 
-struct PlaneState {
-  Plane* plane = nullptr;
-  const HuffmanTable* table = nullptr;
-  std::vector<std::uint8_t> arrived;
-  int rows_arrived = 0;
-  const char* name = "";
-};
-
-// Decodes one row of codes onto the prediction in `out`. Returns false on a
-// bit pattern that starts no code. The bits are kept in a register, topped up
-// eight bytes at a time, because this loop runs once per sample of the two
-// largest levels and the position chain is what limits its speed.
-bool add_row(BitReader& reader, const HuffmanTable& table, std::uint8_t* out, int width) {
+// The bits are kept in a register, topped up eight bytes at a time, because
+// this loop runs once per sample of the largest levels and the position
+// chain is what limits its speed.
+bool add_coded_samples(BitReader& reader, const HuffmanTable& table, std::uint8_t* out,
+                       int samples) {
   const std::span<const std::uint8_t> bytes = reader.bytes();
   std::size_t next_byte = reader.position() >> 3;
   // Left-aligned: the next bit is bit 63. `count` bits are valid.
@@ -67,7 +67,7 @@ bool add_row(BitReader& reader, const HuffmanTable& table, std::uint8_t* out, in
   cache <<= skip;
   count -= skip;
 
-  for (int x = 0; x < width; ++x) {
+  for (int x = 0; x < samples; ++x) {
     if (count < HuffmanTable::max_code_bits) refill();
     const HuffmanTable::Code code = table.lookup(static_cast<std::uint32_t>(cache >> 48));
     if (code.length == 0) return false;
@@ -79,8 +79,6 @@ bool add_row(BitReader& reader, const HuffmanTable& table, std::uint8_t* out, in
   reader.seek(next_byte * 8 - static_cast<std::size_t>(count));
   return true;
 }
-
-}  // namespace
 
 bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables,
                     YccPlanes& planes, CodedLevelEnd& end, std::string& why) {
@@ -124,7 +122,7 @@ bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& 
       why = std::string(state.name) + " row " + std::to_string(row) + " appears twice";
       return false;
     }
-    if (!add_row(reader, *state.table, state.plane->row(row), state.plane->width)) {
+    if (!add_coded_samples(reader, *state.table, state.plane->row(row), state.plane->width)) {
       why = std::string(state.name) + " row " + std::to_string(row) +
             " holds a bit pattern that is no code";
       return false;

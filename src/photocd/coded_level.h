@@ -11,10 +11,26 @@
 #include <span>
 #include <string>
 
+#include "photocd/bit_reader.h"
 #include "photocd/huffman_table.h"
 #include "photocd/plane.h"
 
 namespace pixmera::photocd {
+
+inline constexpr std::uint32_t sync_pattern = 0xFFFFFE;
+inline constexpr int sync_bits = 24;
+
+// Moves the reader to the first sync that starts at or after its position
+// and no later than bit `last_start`, and returns true; returns false when
+// there is none.
+bool find_sync(BitReader& reader, std::size_t last_start = SIZE_MAX);
+
+// Adds `samples` coded deltas from the reader's position to `out` (clipped to
+// 0..255) and leaves the reader after the last code. Returns false on a bit
+// pattern that starts no code; running past the data reads zero bits, which
+// the caller sees from reader.overran().
+bool add_coded_samples(BitReader& reader, const HuffmanTable& table, std::uint8_t* out,
+                       int samples);
 
 struct CodedLevelTables {
   // Luma, C1, C2; a missing table is nullptr and only fails the level when a

@@ -8,6 +8,7 @@
 #include "photocd/huffman_table.h"
 #include "photocd/image_pac_header.h"
 #include "photocd/orientation.h"
+#include "photocd/parallel.h"
 #include "photocd/plain_level.h"
 #include "photocd/upsample.h"
 #include "photocd/ycc_to_rgb.h"
@@ -156,22 +157,39 @@ std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file
   return std::nullopt;
 }
 
+// Turns 16Base into 64Base: every plane upsampled, then the extension's
+// luma and chroma deltas added.
+std::optional<Failure> refine_to_sixty_four_base(const ExtensionData& extension,
+                                                 YccPlanes& planes) {
+  const int threads = thread_count();
+  planes.luma = upsample(planes.luma, threads);
+  planes.chroma1 = upsample(planes.chroma1, threads);
+  planes.chroma2 = upsample(planes.chroma2, threads);
+  std::string why;
+  if (!add_extension_deltas(extension.description, extension.files, planes, why, threads)) {
+    return Failure{DecodeFailure::level_damaged, "64Base " + why};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std::string& why) {
-  if (level == Level::sixty_four_base) {
-    why = "64Base needs the Image Pac extension files, which are not read";
-    return DecodeFailure::level_unsupported;
+  if (level == Level::sixty_four_base && !header.has_extension) {
+    why = "64Base needs an Image Pac extension, and the header's extension bit is clear";
+    return DecodeFailure::level_absent;
   }
-  if (level > header.highest_level) {
+  const Level stored = std::min(level, Level::sixteen_base);
+  if (stored > header.highest_level) {
     why = "the file holds levels up to " + std::string(level_name(header.highest_level)) +
-          ", not " + std::string(level_name(level));
+          ", not " + std::string(level_name(stored));
     return DecodeFailure::level_absent;
   }
   return DecodeFailure::none;
 }
 
-DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level) {
+DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level,
+                                      const ExtensionData* extension) {
   DecodedPlanes result;
   auto fail = [&result](DecodeFailure kind, std::string why) {
     result.failure = kind;
@@ -187,6 +205,10 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   if (const DecodeFailure refused = check_level_request(*header, level, why);
       refused != DecodeFailure::none) {
     return fail(refused, why);
+  }
+  if (level == Level::sixty_four_base && extension == nullptr) {
+    return fail(DecodeFailure::level_absent,
+                "64Base lies in the Image Pac extension, and none was found");
   }
 
   const Level plain = std::min(level, Level::base);
@@ -204,31 +226,48 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   if (auto failure = refine_to_sixteen_base(file, *header, result.planes, sixteen_base_sector)) {
     return fail(failure->kind, failure->why);
   }
+  if (level == Level::sixteen_base) return result;
+
+  if (auto failure = refine_to_sixty_four_base(*extension, result.planes)) {
+    return fail(failure->kind, failure->why);
+  }
   return result;
 }
 
-DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, ChannelOrder order) {
-  DecodedPlanes planes = decode_image_pac_planes(file, level);
+DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order) {
   DecodeResult result;
   if (!planes) {
     result.failure = planes.failure;
     result.why = std::move(planes.why);
     return result;
   }
-  result.image = turn_counter_clockwise(ycc_to_rgb(planes.planes, order), planes.quarter_turns);
+  RgbImage stored = ycc_to_rgb(planes.planes, order);
+  planes.planes = {};
+  result.image = turn_counter_clockwise(std::move(stored), planes.quarter_turns);
   return result;
 }
 
-DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level) {
-  DecodedPlanes planes = decode_image_pac_planes(file, level);
+DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, ChannelOrder order,
+                              const ExtensionData* extension) {
+  return image_from_planes(decode_image_pac_planes(file, level, extension), order);
+}
+
+DeepDecodeResult deep_image_from_planes(DecodedPlanes planes) {
   DeepDecodeResult result;
   if (!planes) {
     result.failure = planes.failure;
     result.why = std::move(planes.why);
     return result;
   }
-  result.image = turn_counter_clockwise(ycc_to_rgb48(planes.planes), planes.quarter_turns);
+  Rgb48Image stored = ycc_to_rgb48(planes.planes);
+  planes.planes = {};
+  result.image = turn_counter_clockwise(std::move(stored), planes.quarter_turns);
   return result;
+}
+
+DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level,
+                                     const ExtensionData* extension) {
+  return deep_image_from_planes(decode_image_pac_planes(file, level, extension));
 }
 
 }  // namespace pixmera::photocd

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "photocd/image_pac_extension.h"
 #include "photocd/image_pac_header.h"
 #include "photocd/level.h"
 #include "photocd/plane.h"
@@ -13,10 +14,10 @@ namespace pixmera::photocd {
 
 enum class DecodeFailure {
   none,
-  not_an_image_pac,   // no Image Pac header
-  level_absent,       // the header says the file stops below this level
-  level_damaged,      // the level's data is missing, cut short or inconsistent
-  level_unsupported,  // 64Base lives in extension files that are not read
+  not_an_image_pac,  // no Image Pac header
+  level_absent,      // the header says the file stops below this level, or
+                     // 64Base without its extension
+  level_damaged,     // the level's data is missing, cut short or inconsistent
 };
 
 struct DecodeResult {
@@ -27,16 +28,18 @@ struct DecodeResult {
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
 
-// Whether `level` can be decoded at all from a file with this header: 64Base
-// never (it lives in extension files), a level above the header's highest
-// not. Says why in `why` when it cannot. Needs only the header, so a caller
-// can refuse a request before reading the whole file.
+// Whether `level` can be decoded at all from a file with this header: not a
+// level above the header's highest, and 64Base only from a 16Base Image Pac
+// whose extension bit is set. Says why in `why` when it cannot. Needs only
+// the header, so a caller can refuse a request before reading the whole file.
 DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std::string& why);
 
-// Decodes `level` of the Image Pac held in `file`. Every offset, table and
+// Decodes `level` of the Image Pac held in `file`; 64Base also needs the
+// picture's extension (without it 64Base is absent). Every offset, table and
 // code is checked against the data, so any byte sequence is safe to pass.
 DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level,
-                              ChannelOrder order = ChannelOrder::rgb);
+                              ChannelOrder order = ChannelOrder::rgb,
+                              const ExtensionData* extension = nullptr);
 
 // The same at 16 bits per channel (see ycc_to_rgb48).
 struct DeepDecodeResult {
@@ -46,7 +49,8 @@ struct DeepDecodeResult {
 
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
-DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level);
+DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level,
+                                     const ExtensionData* extension = nullptr);
 
 // The YCC planes of `level` as stored (landscape, not turned), for callers
 // that check the decoder below the colour conversion. Luma at the level's
@@ -59,6 +63,13 @@ struct DecodedPlanes {
 
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
-DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level);
+DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level,
+                                      const ExtensionData* extension = nullptr);
+
+// The upright picture from decoded planes, which it takes over and releases
+// once the colours are converted, so at most two copies of a picture (the
+// converted one and the turned one) are held at a time.
+DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order);
+DeepDecodeResult deep_image_from_planes(DecodedPlanes planes);
 
 }  // namespace pixmera::photocd

@@ -37,6 +37,7 @@ std::optional<ImagePacHeader> read_image_pac_header(std::span<const std::uint8_t
   const std::uint8_t attribute = file[attribute_offset];
   ImagePacHeader header;
   header.quarter_turns = attribute & 3;
+  header.has_extension = (attribute & 0x10) != 0;
   // Bits 2-3 hold 0 for Base, 1 for 4Base, 2 for 16Base; 3 is unassigned
   // and is read as 16Base so that the data itself decides.
   switch ((attribute >> 2) & 3) {

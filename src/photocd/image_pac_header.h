@@ -23,6 +23,9 @@ struct ImagePacHeader {
   // upright: 0 none, 1 a quarter turn, 2 a half turn, 3 three quarters (that
   // is, a quarter turn clockwise).
   int quarter_turns = 0;
+  // Attribute bit 4: a Pro Photo CD picture whose 64Base level lies in an
+  // extension folder beside the disc's IMAGES folder.
+  bool has_extension = false;
   // Sector numbers from the attribute record, 0 when the file leaves them
   // empty. Neither is trusted: the decoder checks both against the file.
   std::uint32_t sector_after_four_base = 0;

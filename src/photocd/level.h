@@ -16,7 +16,8 @@ enum class Level : std::uint8_t {
   base,             // 768x512, stored plainly
   four_base,        // 1536x1024, luma deltas over Base upsampled
   sixteen_base,     // 3072x2048, luma and chroma deltas over 4Base upsampled
-  sixty_four_base,  // 6144x4096, held in extension files this decoder does not read
+  sixty_four_base,  // 6144x4096, luma and chroma deltas over 16Base upsampled, in the
+                    // Image Pac extension beside the file
 };
 
 struct Size {

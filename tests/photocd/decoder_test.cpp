@@ -122,8 +122,15 @@ TEST(Decoder, IndexesMapToLevels) {
   };
   for (const auto& [index, level] : cases)
     EXPECT_EQ(level_for_index(index), level) << index.value_or(999);
-  EXPECT_EQ(decode_image_pac(kodak_16base(), Level::sixty_four_base).failure,
-            DecodeFailure::level_unsupported);
+  // 64Base needs the extension bit, and then the extension itself.
+  const DecodeResult without_bit = decode_image_pac(kodak_16base(), Level::sixty_four_base);
+  EXPECT_EQ(without_bit.failure, DecodeFailure::level_absent);
+  EXPECT_NE(without_bit.why.find("extension bit is clear"), std::string::npos) << without_bit.why;
+  auto pro = kodak_16base();
+  pro[0xE02] |= 0x10;
+  const DecodeResult without_files = decode_image_pac(pro, Level::sixty_four_base);
+  EXPECT_EQ(without_files.failure, DecodeFailure::level_absent);
+  EXPECT_NE(without_files.why.find("none was found"), std::string::npos) << without_files.why;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 //   file/   whole files, decoded at every level
 //   rows/   inputs of the rows fuzzer (tables and coded rows)
 //   patch/  inputs of the patch fuzzer (changes to a real Image Pac)
+//   extension/  inputs of the extension fuzzer (INFO.IC and .ICR files);
+//               those named valid_* must decode
 // The sanitizer build turns a stray read, an overflow or a leak into a
 // failure; for whole files the checks below also catch half-made results.
 #include <gtest/gtest.h>
@@ -74,6 +76,16 @@ TEST(Regression, PatchInputsReplay) {
   for (const fs::path& path : paths) {
     SCOPED_TRACE(path.filename().string());
     fuzzing::decode_patch_input(testing::read_bytes(path.string()), templates);
+  }
+}
+
+TEST(Regression, ExtensionInputsReplay) {
+  const auto paths = kept_inputs("extension");
+  EXPECT_FALSE(paths.empty());
+  for (const fs::path& path : paths) {
+    const std::string name = path.filename().string();
+    const bool decoded = fuzzing::decode_extension_input(testing::read_bytes(path.string()));
+    EXPECT_TRUE(decoded || !name.starts_with("valid_")) << name;
   }
 }
 

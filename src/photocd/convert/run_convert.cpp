@@ -1,6 +1,10 @@
 #include "photocd/convert/run_convert.h"
 
+#include <optional>
+#include <utility>
+
 #include "photocd/convert/command_line.h"
+#include "photocd/convert/extension_files.h"
 #include "photocd/convert/file_io.h"
 #include "photocd/decoder.h"
 #include "photocd/image_pac_header.h"
@@ -31,9 +35,10 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
   };
 
   // The header alone settles the requests that cannot succeed (not an Image
-  // Pac, 64Base, a level the file does not hold). The conversion step asks
-  // for 64Base first on every file, so this keeps its first try from reading
-  // megabytes for nothing.
+  // Pac, a level the file does not hold, 64Base without the extension bit),
+  // and a look for INFO.IC settles 64Base without its extension. The
+  // conversion step asks for 64Base first on every file, so this keeps its
+  // first try from reading megabytes for nothing.
   const auto head = read_file_head(request->input_path, image_pac_header_bytes, message);
   if (!head) return convert_exit_failure;
   std::string why;
@@ -41,18 +46,34 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
   if (!header || check_level_request(*header, level, why) != DecodeFailure::none) {
     return refuse(why);
   }
+  std::optional<ExtensionFolder> extension_folder;
+  if (level == Level::sixty_four_base) {
+    extension_folder = find_extension_folder(request->input_path, why);
+    if (!extension_folder) return refuse(why);
+  }
 
-  const auto file = read_whole_file(request->input_path, max_input_bytes, message);
-  if (!file) return convert_exit_failure;
+  // The files are released once the planes are decoded: with 64Base they
+  // come to some 40 MB beside the 75 MB picture (150 MB at 16 bits).
+  DecodedPlanes planes;
+  {
+    const auto file = read_whole_file(request->input_path, max_input_bytes, message);
+    if (!file) return convert_exit_failure;
+    std::optional<LoadedExtension> extension;
+    if (extension_folder) {
+      extension = load_extension(*extension_folder, why);
+      if (!extension) return refuse(why);
+    }
+    planes = decode_image_pac_planes(*file, level, extension ? &extension->data : nullptr);
+  }
   bool written = false;
   if (request->sixteen_bits) {
-    const DeepDecodeResult decoded = decode_image_pac_48(*file, level);
+    const DeepDecodeResult decoded = deep_image_from_planes(std::move(planes));
     if (!decoded) return refuse(decoded.why);
     written = write_file_atomically(
         request->output_path,
         [&decoded](const ByteSink& sink) { return write_ppm48(decoded.image, sink); }, message);
   } else {
-    const DecodeResult decoded = decode_image_pac(*file, level, ChannelOrder::bgr);
+    const DecodeResult decoded = image_from_planes(std::move(planes), ChannelOrder::bgr);
     if (!decoded) return refuse(decoded.why);
     written = write_file_atomically(
         request->output_path,

@@ -6,6 +6,7 @@
 
 #include "photocd/coded_level.h"
 #include "photocd/decoder.h"
+#include "photocd/image_pac_extension.h"
 #include "photocd/image_pac_header.h"
 
 namespace pixmera::photocd::fuzzing {
@@ -104,6 +105,52 @@ void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplate
   // The planes are the decoder's whole answer to these changes; colour and
   // turning are the same code for every input and would only slow the runs.
   (void)decode_image_pac_planes(file, level);
+}
+
+bool decode_extension_input(std::span<const std::uint8_t> input) {
+  if (input.size() < 3) return false;
+  const Size luma{2 * (1 + input[0] % 32), 2 * (1 + input[1] % 16)};
+  const std::size_t file_count = 1 + (input[2] & 3u);
+  const int threads = (input[2] & 4u) != 0 ? 2 : 1;
+  std::size_t at = 3;
+  if (input.size() < at + 2 * file_count) return false;
+  std::vector<std::size_t> lengths;
+  for (std::size_t i = 0; i < file_count; ++i, at += 2) {
+    lengths.push_back(std::size_t{input[at]} << 8 | input[at + 1]);
+  }
+  std::vector<std::span<const std::uint8_t>> files;
+  for (std::size_t length : lengths) {
+    const std::size_t taken = std::min(length, input.size() - at);
+    files.push_back(input.subspan(at, taken));
+    at += taken;
+  }
+  const std::span<const std::uint8_t> info = input.subspan(at);
+
+  std::string why;
+  const auto extension = read_extension_info(info, luma, why);
+  if (!extension) return false;
+  YccPlanes planes{Plane(luma.width, luma.height), Plane(luma.width / 2, luma.height / 2),
+                   Plane(luma.width / 2, luma.height / 2)};
+  for (Plane* plane : {&planes.luma, &planes.chroma1, &planes.chroma2}) {
+    std::fill(plane->samples.begin(), plane->samples.end(), 128);
+  }
+  return add_extension_deltas(*extension, files, planes, why, threads);
+}
+
+std::vector<std::uint8_t> extension_input(int luma_width, int luma_height,
+                                          const std::vector<std::uint8_t>& info,
+                                          const std::vector<std::vector<std::uint8_t>>& files,
+                                          bool two_threads) {
+  std::vector<std::uint8_t> input{
+      static_cast<std::uint8_t>(luma_width / 2 - 1), static_cast<std::uint8_t>(luma_height / 2 - 1),
+      static_cast<std::uint8_t>((files.size() - 1) | (two_threads ? 4u : 0u))};
+  for (const auto& file : files) {
+    input.push_back(static_cast<std::uint8_t>(file.size() >> 8));
+    input.push_back(static_cast<std::uint8_t>(file.size()));
+  }
+  for (const auto& file : files) input.insert(input.end(), file.begin(), file.end());
+  input.insert(input.end(), info.begin(), info.end());
+  return input;
 }
 
 }  // namespace pixmera::photocd::fuzzing

@@ -34,4 +34,18 @@ PatchTemplates load_patch_templates(const std::string& pcd_dir);
 // the rest a byte inside it.
 void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplates& templates);
 
+// An Image Pac extension on a small level. Byte 0 picks the luma width
+// (2..64), byte 1 the height (2..32), both even; byte 2 the number of .ICR
+// files (bits 0-1, 1..4) and whether two threads decode (bit 2). Then one
+// 16-bit length per file, the files back to back, and INFO.IC as the rest.
+// The files stand for the names INFO.IC lists, in its order. Returns whether
+// the level decoded.
+bool decode_extension_input(std::span<const std::uint8_t> input);
+
+// The input decode_extension_input reads back as these parts.
+std::vector<std::uint8_t> extension_input(int luma_width, int luma_height,
+                                          const std::vector<std::uint8_t>& info,
+                                          const std::vector<std::vector<std::uint8_t>>& files,
+                                          bool two_threads);
+
 }  // namespace pixmera::photocd::fuzzing
