@@ -7,6 +7,8 @@ RELEASE := build/release
 SANITIZE := build/sanitize
 SAMPLE := samples/sample.pcd
 OUT := $(CURDIR)/out
+# Both builds read the Pro Photo CD trees the tests generate from one place.
+PRO_DISCS := -DPIXMERA_PRO_DISCS=$(CURDIR)/build/generated/pro-discs
 # ccache, where it is installed, lets several build folders share one cache.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
@@ -16,10 +18,10 @@ bootstrap:
 	@scripts/bootstrap
 
 $(RELEASE)/CMakeCache.txt:
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPIXMERA_WERROR=ON $(LAUNCHER)
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DPIXMERA_WERROR=ON $(PRO_DISCS) $(LAUNCHER)
 
 $(SANITIZE)/CMakeCache.txt:
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON $(LAUNCHER)
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON $(PRO_DISCS) $(LAUNCHER)
 
 # The program, its engine module and its PhotoCD converter.
 build: bootstrap $(RELEASE)/CMakeCache.txt
