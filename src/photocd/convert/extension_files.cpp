@@ -37,7 +37,8 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
 
 std::optional<ExtensionFolder> find_extension_folder(const std::string& image_pac_path,
                                                      std::string& why) {
-  const fs::path picture = fs::absolute(fs::path(image_pac_path)).lexically_normal();
+  std::error_code error;
+  const fs::path picture = fs::absolute(fs::path(image_pac_path), error).lexically_normal();
   const std::string name = picture.filename().string();
   const fs::path images = picture.parent_path();
   constexpr std::string_view extension = ".pcd";
@@ -57,7 +58,6 @@ std::optional<ExtensionFolder> find_extension_folder(const std::string& image_pa
   for (const bool lower : {name_is_lower, !name_is_lower}) {
     const fs::path info = images.parent_path() / in_case("IPE", lower) / in_case(stem, lower) /
                           in_case("64BASE", lower) / in_case("INFO.IC", lower);
-    std::error_code error;
     if (fs::is_regular_file(info, error)) return ExtensionFolder{info.string(), lower};
     tried += (tried.empty() ? "" : " or ") + info.string();
   }
