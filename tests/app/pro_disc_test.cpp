@@ -29,8 +29,11 @@ const std::string kDiscs = PIXMERA_PRO_DISCS;
 const std::string kUpper = kDiscs + "/upper";
 
 std::vector<char> read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  std::vector<char> bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 void write_file(const std::string& path, const std::vector<char>& bytes) {
@@ -171,7 +174,11 @@ TEST_F(ProDisc, LowerCaseDiscWithSplitLumaAndManySequences) {
   ASSERT_EQ(height_of(full), 6144);
   const Image reference = test::load_picture(kDiscs + "/lower.reference.tga");
   const Image generator = test::load_picture(kDiscs + "/lower.generator.tga");
-  EXPECT_NEAR(test::psnr(full, reference), test::psnr(generator, reference), 1.0);
+  const double ours = test::psnr(full, reference);
+  const double generators = test::psnr(generator, reference);
+  EXPECT_NEAR(ours, generators, 1.0);
+  std::cout << "[ psnr ] against the source: 64Base " << ours << " dB, generator's own "
+            << generators << " dB\n";
 }
 
 // One kind of damage to a copied extension (or to the picture's header).

@@ -228,6 +228,25 @@ TEST_F(ConvertProgram, HeaderSettlesHopelessRequestsBeforeTheDataIsRead) {
   EXPECT_EQ(run(big + "[5]", message), convert_exit_failure);
   EXPECT_NE(message.find("larger than"), std::string::npos) << message;
 
+  // With the extension bit set, 64Base costs one look for INFO.IC beside
+  // the disc's IMAGES folder, in either letter case, and nothing more.
+  head[0xE02] |= 0x10;
+  for (const char* name : {"IMAGES/IMG0001.PCD", "images/img0001.pcd"}) {
+    const fs::path pro = dir_ / "disc" / name;
+    fs::create_directories(pro.parent_path());
+    std::ofstream(pro, std::ios::binary)
+        .write(reinterpret_cast<const char*>(head.data()),
+               static_cast<std::streamsize>(head.size()));
+    fs::resize_file(pro, std::uintmax_t{65} << 20);
+    EXPECT_EQ(run(pro.string() + "[6]", message), convert_exit_failure);
+    EXPECT_NE(message.find("no Image Pac extension: neither"), std::string::npos) << message;
+    EXPECT_NE(message.find(std::string(name[0] == 'I' ? "IPE/IMG0001/64BASE/INFO.IC"
+                                                      : "ipe/img0001/64base/info.ic")),
+              std::string::npos)
+        << message;
+  }
+  fs::remove_all(dir_ / "disc");
+
   // A 4Base file asked for 16Base, and a file with no Image Pac header.
   EXPECT_EQ(run(pcd_fixture("photo_4base.pcd") + "[5]", message), convert_exit_failure);
   EXPECT_NE(message.find("holds levels up to 4Base"), std::string::npos) << message;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace pixmera::photocd::testing {
@@ -20,9 +19,15 @@ std::string photocd_data(const std::string& name) {
 }
 
 std::vector<std::uint8_t> read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) throw std::runtime_error("cannot open " + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // In one read: a byte at a time takes minutes for the 64Base pictures in
+  // the sanitizer build.
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return bytes;
 }
 
 RgbImage load_picture(const std::string& path) {
