@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -99,14 +101,15 @@ class ProDisc : public testing::Test {
     return (folder_.path() / disc_name / "IPE" / "IMG0001" / "64BASE" / file).string();
   }
 
-  // pixmera -i picture -o out/ with our converter; the TIFF it saved, which
-  // is removed from out/.
-  Image convert(const std::string& picture) const {
-    const ProcessResult r =
-        test::run_process(kPixmera, {"-i", picture, "-o", folder_.folder() + "out", "-q"},
-                          {{"XDG_CONFIG_HOME", folder_.file("config")},
-                           {"XDG_RUNTIME_DIR", folder_.file("runtime")},
-                           {"PIXMERA_CONVERTER", kOurConverter}});
+  // pixmera -i picture -o out/ [options] with our converter; the TIFF it
+  // saved, which is removed from out/.
+  Image convert(const std::string& picture, const std::vector<std::string>& options = {}) const {
+    std::vector<std::string> arguments{"-i", picture, "-o", folder_.folder() + "out", "-q"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const ProcessResult r = test::run_process(kPixmera, arguments,
+                                              {{"XDG_CONFIG_HOME", folder_.file("config")},
+                                               {"XDG_RUNTIME_DIR", folder_.file("runtime")},
+                                               {"PIXMERA_CONVERTER", kOurConverter}});
     EXPECT_EQ(r.exit_status, 0) << picture << ": " << r.output;
     const std::string stem = fs::path(picture).stem().string();
     const std::string tiff = folder_.file("out/" + stem + ".tiff");
@@ -159,6 +162,30 @@ TEST_F(ProDisc, SixtyFourBaseIsSavedAtFullSizeAndQuality) {
   const double sixteens = test::psnr(upscaled, test::load_picture(kDiscs + "/upper.reference.tga"));
   EXPECT_GT(ours, sixteens + 3.0);
   std::cout << "[ psnr ] upper against the source: 16Base upscaled " << sixteens << " dB\n";
+}
+
+TEST_F(ProDisc, SixtyFourBaseAt48BitsIsThe24BitPictureWithFinerSteps) {
+  const std::string picture = kUpper + "/IMAGES/IMG0001.PCD";
+  const Image deep = convert(picture, {"--tiff-bpp=48"});
+  ASSERT_EQ(FreeImage_GetImageType(deep.get()), FIT_RGB16);
+  ASSERT_EQ(width_of(deep), 6144);
+  ASSERT_EQ(height_of(deep), 4096);
+  const Image flat = convert(picture);
+  ASSERT_EQ(width_of(flat), 6144);
+  int worst = 0;
+  for (int y = 0; y < 4096; ++y) {
+    const auto* wide = reinterpret_cast<const FIRGB16*>(FreeImage_GetScanLine(deep.get(), y));
+    const BYTE* narrow = FreeImage_GetScanLine(flat.get(), y);
+    for (int x = 0; x < 6144; ++x) {
+      const int pairs[3][2] = {{wide[x].red, narrow[3 * x + FI_RGBA_RED]},
+                               {wide[x].green, narrow[3 * x + FI_RGBA_GREEN]},
+                               {wide[x].blue, narrow[3 * x + FI_RGBA_BLUE]}};
+      for (const auto& [sixteen, eight] : pairs) {
+        worst = std::max(worst, std::abs((sixteen + 128) / 257 - eight));
+      }
+    }
+  }
+  EXPECT_LE(worst, 1);
 }
 
 TEST_F(ProDisc, EveryRotationFieldComesOutUpright) {
