@@ -6,6 +6,10 @@
 #pragma once
 
 #include <FreeImage.h>
+// FreeImage.h marks its Windows-like typedefs with _WINDOWS_, which
+// wxWidgets takes for a Windows build; the window module's code and tests
+// include both.
+#undef _WINDOWS_
 
 #include <memory>
 

@@ -340,12 +340,7 @@ int validate_job(const Job& job, bool& font_prepared) {
 
   if (check_operation_settings(job, font_prepared) != 0) return 1;
 
-  file.output_format_id = output_format_id(type);
-  file.output_bpp = bpp;
-  file.save_flags = compute_save_flags(type);
-  file.automatic_depth = bpp == 0 ? 1 : 0;
-  if (file.random_number == 0) file.random_number = random_between(1, 99999);
-  if (file.file_counter == 0) file.file_counter = 1;
+  fill_job_values();
   return 0;
 }
 
@@ -401,6 +396,19 @@ void set_output_timestamp(const std::string& input_path, const std::string& outp
 }
 
 }  // namespace
+
+void fill_job_values() {
+  CurrentFile& file = g_current_file;
+  const std::string& type = file.conversion_type;
+  const SettingField* bpp_field = find_setting("Output", to_upper(type) + " BPP");
+  const int32_t bpp = bpp_field != nullptr ? setting_int(g_settings, *bpp_field) : 0;
+  file.output_format_id = output_format_id(type);
+  file.output_bpp = bpp;
+  file.save_flags = compute_save_flags(type);
+  file.automatic_depth = bpp == 0 ? 1 : 0;
+  if (file.random_number == 0) file.random_number = random_between(1, 99999);
+  if (file.file_counter == 0) file.file_counter = 1;
+}
 
 int conversion_worker() {
   CurrentFile& file = g_current_file;

@@ -12,6 +12,11 @@ namespace pixmera {
 // "Error: " line or when a file was not converted.
 int run_conversion_job(bool quiet);
 
+// The job's fixed values in the current-file record for its conversion
+// type: format identifier, bit depth, save flags, the automatic-depth flag,
+// and the first "%rnd%" and "%n%" values.
+void fill_job_values();
+
 // Converts every entry of the input collection while the progress record's
 // running flag is set. Returns 0.
 int conversion_worker();

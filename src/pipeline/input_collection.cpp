@@ -1,5 +1,7 @@
 #include "pipeline/input_collection.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <unordered_map>
 
 #include "pipeline/current_file.h"
@@ -43,6 +45,38 @@ std::string sub_folder_text(std::string_view path, std::string_view base) {
   const std::string_view folder = folder_of(path);
   if (!folder.starts_with(base_folder)) return {};
   return std::string(folder.substr(base_folder.size()));
+}
+
+int32_t add_input_path(const std::string& path) {
+  if (!is_folder(path)) return add_input_file(path);
+  // Folder links are not followed, so a link back up cannot loop.
+  std::vector<std::string> files;
+  std::error_code ec;
+  namespace fs = std::filesystem;
+  for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec),
+       end;
+       !ec && it != end; it.increment(ec)) {
+    if (it->is_regular_file(ec)) files.push_back(it->path().string());
+  }
+  std::sort(files.begin(), files.end());
+
+  std::string& base = g_current_file.given_input_path;
+  const std::string saved_base = base;
+  base = path.ends_with('/') ? path : path + '/';
+  int32_t added = 0;
+  for (const std::string& file : files) added += add_input_file(file);
+  base = saved_base;
+  return added;
+}
+
+bool remove_input_file(const std::string& path) {
+  const auto found = g_index_by_path.find(path);
+  if (found == g_index_by_path.end()) return false;
+  g_entries.erase(g_entries.begin() + static_cast<std::ptrdiff_t>(found->second));
+  g_index_by_path.clear();
+  for (size_t i = 0; i < g_entries.size(); ++i) g_index_by_path.emplace(g_entries[i].path, i);
+  g_next_entry = 0;
+  return true;
 }
 
 const std::vector<InputEntry>& input_collection() { return g_entries; }

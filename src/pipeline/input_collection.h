@@ -23,6 +23,14 @@ int32_t add_input_file(const std::string& path);
 // occurs in it; empty otherwise or when either text is empty.
 std::string sub_folder_text(std::string_view path, std::string_view base);
 
+// What the window's input field names: a file is added as it is; a folder
+// adds every file below it, sub-folders included, in name order, with the
+// folder as the base of their sub-folder texts (so "Keep Subfolders" rebuilds
+// the tree under the output folder). Returns how many were added.
+int32_t add_input_path(const std::string& path);
+// Takes a file out of the collection; false when it was not in it.
+bool remove_input_file(const std::string& path);
+
 // The entries in the order they were added.
 const std::vector<InputEntry>& input_collection();
 void clear_input_collection();

@@ -30,7 +30,8 @@ class ConsoleFace : public testing::Test {
     return test::run_process(kPixmera, args,
                              {{"XDG_RUNTIME_DIR", runtime_.string()},
                               {"XDG_CONFIG_HOME", (runtime_ / "config").string()},
-                              {"DISPLAY", "<unset>"}});
+                              {"DISPLAY", "<unset>"},
+                              {"WAYLAND_DISPLAY", "<unset>"}});
   }
 
   fs::path runtime_;
@@ -47,13 +48,16 @@ TEST_F(ConsoleFace, ExitStatusTellsSuccessFromFailure) {
   EXPECT_EQ(missing.output, "Error: Incorrect number of parameters\n");
   EXPECT_EQ(missing.exit_status, 1);
 
-  // Options without an input lead to the windowed face, which ends quietly.
+  // Options without an input lead to the windowed face; without a display it
+  // says so, fails and leaves the configuration file alone.
+  const std::string no_window = "Error: Cannot open the window: no display\n";
   const ProcessResult window = run({"-q", "--brightness=-20"});
-  EXPECT_EQ(window.output, "");
-  EXPECT_EQ(window.exit_status, 0);
+  EXPECT_EQ(window.output, no_window);
+  EXPECT_EQ(window.exit_status, 1);
   const ProcessResult bare = run({});
-  EXPECT_EQ(bare.output, "");
-  EXPECT_EQ(bare.exit_status, 0);
+  EXPECT_EQ(bare.output, no_window);
+  EXPECT_EQ(bare.exit_status, 1);
+  EXPECT_FALSE(fs::exists(runtime_ / "config" / "Varnelo" / "pixmera" / "config.ini"));
 
   const ProcessResult invalid = run({"-i", "/nonexistent/x.pcd", "-q"});
   EXPECT_EQ(invalid.output, "Error: Invalid input file\n");
@@ -69,6 +73,7 @@ TEST_F(ConsoleFace, SecondCopySaysWhyItDidNothing) {
   const ProcessResult with_parameters = run({"-v"});
   EXPECT_EQ(with_parameters.output, "Error: Another copy of the program is running\n");
   EXPECT_EQ(with_parameters.exit_status, 1);
+  // Without parameters the second copy ends silently, before any window.
   const ProcessResult without = run({});
   EXPECT_EQ(without.output, "");
   EXPECT_EQ(without.exit_status, 0);

@@ -1,0 +1,59 @@
+// The dialogs of the windowed face, each one file with its class in an
+// anonymous namespace behind one free function.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class wxWindow;
+
+namespace pixmera::ui {
+
+struct Theme;
+
+// The pages of the preferences dialog, in the order it shows them.
+enum class PreferencesPage {
+  General,
+  Interface,
+  Input,
+  Output,
+  Transform,
+  Adjustment,
+  Frame,
+  Watermark,
+  Advanced,
+  LastShown,  // the page the dialog showed when it was last closed
+};
+
+// Edits the Settings record; OK stores and saves the configuration file.
+// True when the user pressed OK.
+bool show_preferences(wxWindow* parent, PreferencesPage page);
+// "Find a File Converter": a search on the vendor's site for a pair of formats.
+void show_custom_converter(wxWindow* parent);
+void show_about(wxWindow* parent);
+// Opens the manual in the browser.
+void open_manual(wxWindow* parent);
+// Asks the vendor's site for a newer version and tells the user the answer.
+void check_for_new_version(wxWindow* parent);
+
+// Message boxes: the title from group "Msg" ("Warning", "Information",
+// "Question", "Error"), the text as given. Returns wxID_OK, wxID_YES or wxID_NO.
+int show_message(wxWindow* parent, std::string_view title_key, const std::string& text, long style);
+
+// "Select Input Files": the small chooser of the input field.
+enum class InputChoice { None, Files, Folder };
+InputChoice show_input_chooser(wxWindow* parent, const Theme* theme);
+
+// A line for the debug output (with -d), for developers.
+void debug_note(const std::string& text);
+
+}  // namespace pixmera::ui
+
+namespace pixmera::ui {
+
+// "Convert Progress": shown while the conversion worker runs over `total`
+// files; polls the progress record and closes when the worker has ended.
+// Stop asks first, then asks the worker to stop after the current file.
+void show_conversion_progress(wxWindow* parent, int total);
+
+}  // namespace pixmera::ui

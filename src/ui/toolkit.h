@@ -1,0 +1,36 @@
+// The window module's toolkit: wxWidgets on GTK 3, started once per process,
+// and the few GTK settings the windows rely on.
+#pragma once
+
+#include <string>
+
+class wxWindow;
+
+namespace pixmera::ui {
+
+// Connects to the display and starts wxWidgets. False with the reason in
+// `why` ("no display", "cannot connect to display :5").
+bool start_toolkit(std::string& why);
+void stop_toolkit();
+
+// How much larger than at 96 dpi the user's text is drawn (GDK_DPI_SCALE,
+// the desktop's font resolution): 1 at 100 %, 1.5 at 150 %. The main window
+// scales its fixed layout by it so larger text still fits.
+double text_scale();
+// A layout length in pixels at the current text scale.
+int scaled(int length);
+
+// Waits until the display has carried out every request sent so far (a
+// window destroyed is gone from the screen, a window shown is painted).
+void sync_display();
+
+// Compact entries, combo boxes and buttons for a window laid out to the
+// pixel; applies to `window` and everything inside it.
+void use_compact_style(wxWindow* window);
+// Draws a label's text at the top of its box rather than centred in it.
+void align_label_top(wxWindow* label);
+// Moves a top-level window to its position again once it is mapped: some
+// window managers place a new GTK 3 window at 0,0 whatever it asked for.
+void keep_position_when_mapped(wxWindow* frame, int x, int y);
+
+}  // namespace pixmera::ui
