@@ -398,7 +398,9 @@ void MainWindow::build_controls() {
 }
 
 void MainWindow::place_bottom_notice() {
-  const int status_height = GetStatusBar() != nullptr ? GetStatusBar()->GetSize().y : 0;
+  // The status bar's own height, not its size of the moment: while the frame
+  // is laid out it is briefly 1 pixel high.
+  const int status_height = GetStatusBar() != nullptr ? GetStatusBar()->GetBestSize().y : 0;
   const int bottom = panel_->GetClientSize().y + status_height;
   notice_->Move(scaled(kNotice.x), bottom - scaled(kNotice.y));
 }
@@ -565,6 +567,10 @@ void MainWindow::check_updates() { check_for_new_version(this); }
 void MainWindow::about() { show_about(this); }
 
 int run_main_window(const std::vector<std::string>& bare_words) {
+  // The window's lists come from the format tables; started without
+  // parameters, nothing has built them yet.
+  build_input_format_table();
+  build_output_format_table();
   std::vector<std::string> notes;
   std::unique_ptr<Theme> theme =
       load_theme(g_settings.ui_theme, scaled(16),

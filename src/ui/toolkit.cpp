@@ -102,7 +102,9 @@ bool start_toolkit(std::string& why) {
   }
   // F10 belongs to the program (item 20, which does nothing), not to GTK's
   // menu bar.
-  g_object_set(gtk_settings_get_default(), "gtk-menu-bar-accel", "", nullptr);
+  // The theme's menu icons are shown; GTK 3 hides them unless asked.
+  g_object_set(gtk_settings_get_default(), "gtk-menu-bar-accel", "", "gtk-menu-images", TRUE,
+               nullptr);
   g_text_scale = read_text_scale();
   if (wxDisplay::GetCount() > 0) {
     const wxRect desktop = wxDisplay(0u).GetGeometry();
