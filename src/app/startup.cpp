@@ -109,7 +109,7 @@ int run_program_main(const std::string& argv0, const std::vector<std::string>& p
     case Face::Window:
       break;
   }
-  return common_end(run_window_face());
+  return common_end(run_window_face(result.bare_words));
 }
 
 }  // namespace pixmera

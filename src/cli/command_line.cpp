@@ -25,6 +25,7 @@ struct Walk {
   std::string error;
   bool quiet = false;
   bool pause = false;
+  std::vector<std::string> bare_words;
 
   size_t count() const { return parameters.size(); }
   std::string value_at(size_t i) const { return option_value(parameters[i]); }
@@ -124,6 +125,8 @@ void walk_parameters(Walk& walk) {
       ok = take_option(walk, name, basic->option);
     } else if (const OptionSpec* option = find_advanced_option(name, false)) {
       ok = take_advanced_option(walk, option);
+    } else if (name.empty()) {
+      walk.bare_words.emplace_back(trim_spaces(walk.parameters[walk.index]));
     }
     if (!ok) return;
   }
@@ -143,9 +146,9 @@ void prepare_command_line_mode() {
 }
 
 ParsedParameters parse_parameters(const std::vector<std::string>& parameters) {
-  Walk walk{parameters, 0, {}, false, false};
+  Walk walk{parameters, 0, {}, false, false, {}};
   walk_parameters(walk);
-  return ParsedParameters{walk.error, walk.quiet, walk.pause};
+  return ParsedParameters{walk.error, walk.quiet, walk.pause, std::move(walk.bare_words)};
 }
 
 std::string option_name(std::string_view parameter) {
@@ -220,6 +223,7 @@ CommandLineResult run_command_line(std::string_view program_name,
     return result;
   }
   result.face = Face::Window;
+  result.bare_words = walk.bare_words;
   return result;
 }
 

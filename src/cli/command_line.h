@@ -19,6 +19,7 @@ struct CommandLineResult {
   Face face = Face::Window;
   int exit_status = 0;
   std::string screenshot_folder;
+  std::vector<std::string> bare_words;  // for the window's input list
 };
 
 // `program_name` is the executable's file name without extension, used by the
@@ -32,6 +33,9 @@ struct ParsedParameters {
   std::string error;  // the one error that stopped the walk, or empty
   bool quiet = false;
   bool pause = false;
+  // Parameters that are neither options nor their values, in order: the
+  // files a file manager hands over ("pixmera IMG0001.PCD").
+  std::vector<std::string> bare_words;
 };
 
 // Walks every parameter left to right and applies the options it knows.

@@ -376,7 +376,8 @@ std::string failure_reason(const ConversionResult& result, const std::string& in
       // the input, which no write can reach.
       const bool read_only =
           result.system_error == static_cast<int>(std::errc::read_only_file_system);
-      if (read_only &&
+      // The hint names a console option; the window's user picks the folder.
+      if (read_only && g_current_file.console_mode != 0 &&
           same_file(std::string(folder_of(result.path)), std::string(folder_of(input_path)))) {
         reason += " " + text("Read-only hint");
       }

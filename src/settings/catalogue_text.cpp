@@ -112,6 +112,8 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Cannot write output", "cannot write %s1%: %s2%"},
     {"Cannot encode output", "cannot write %s1%: the picture could not be encoded"},
     {"Read-only hint", "(use -o to choose an output folder)"},
+    {"Files not converted", "These files were not converted:"},
+    {"More files not converted", "... and %s1% more"},
 
     {"_GROUP_", "Dialog"},
     {"All Supported Files", "All Supported Files"},

@@ -20,11 +20,13 @@
 #include <wx/utils.h>
 
 #include <array>
+#include <mutex>
 #include <span>
 
 #include "pipeline/current_file.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/input_collection.h"
+#include "pipeline/progress.h"
 #include "pipeline/window_job.h"
 #include "platform/files.h"
 #include "settings/catalogue.h"
@@ -188,6 +190,27 @@ std::string url_encoded(std::string_view text) {
     }
   }
   return out;
+}
+
+// The files of the last run that failed, each with its reason, for the end
+// report; at most kShownFailures of them.
+std::string failure_lines() {
+  constexpr size_t kShownFailures = 10;
+  std::vector<FileFailure> failures;
+  {
+    std::lock_guard lock(g_progress.mutex);
+    failures = g_progress.failures;
+  }
+  if (failures.empty()) return {};
+  std::string lines = "\n\n" + catalogue_text("Msg", "Files not converted");
+  for (size_t i = 0; i < failures.size() && i < kShownFailures; ++i) {
+    lines += "\n" + std::string(file_name_of(failures[i].path)) + ": " + failures[i].reason;
+  }
+  if (failures.size() > kShownFailures) {
+    lines += "\n" + format_placeholders(catalogue_text("Msg", "More files not converted"),
+                                        std::to_string(failures.size() - kShownFailures));
+  }
+  return lines;
 }
 
 std::string with_trailing_slash(std::string folder) {
@@ -546,6 +569,7 @@ void MainWindow::convert() {
   }
   report += "\n" + format_placeholders(catalogue_text("Msg", "Files converted"),
                                        std::to_string(run.converted), std::to_string(run.total));
+  report += failure_lines();
   const bool all_done = !run.stopped && run.converted == run.total;
   show_message(this, all_done ? "Information" : "Warning", report,
                wxOK | (all_done ? wxICON_INFORMATION : wxICON_WARNING));

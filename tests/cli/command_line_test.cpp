@@ -133,6 +133,10 @@ TEST(AdvancedOptions, WithoutInputLeadToTheWindow) {
   EXPECT_TRUE(r.lines.empty());
   EXPECT_EQ(g_settings.image_brightness, -20);
   EXPECT_EQ(g_settings.do_image_color_correction, 1);
+  // Words that are no option are handed to the window; option values are not.
+  const Outcome opened = run({"IMG0001.PCD", "-o", "out", "--width=5", " disc/ ", "-c", "tiff"});
+  EXPECT_EQ(opened.result.face, Face::Window);
+  EXPECT_EQ(opened.result.bare_words, (std::vector<std::string>{"IMG0001.PCD", "disc/"}));
 }
 
 TEST(AdvancedOptions, AreAppliedInOrderAndMatchedInAnyCase) {

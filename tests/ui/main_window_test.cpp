@@ -95,6 +95,16 @@ TEST_F(WindowTest, OpensWithEveryElementWhereTheLayoutPutsIt) {
   EXPECT_EQ(menu_label(bar, ui::kAboutItem), "About...");
 }
 
+TEST_F(WindowTest, FilesNamedAtStartAreReadyInTheInputList) {
+  const std::string picture = files_.write("IMG0001.PCD", "x");
+  const std::string disc =
+      files_.write("disc/IMG0002.PCD", "x").substr(0, files_.file("disc").size());
+  open_window(test_theme(), {files_.file("missing.pcd"), picture, disc});
+  EXPECT_EQ(window_->input_field()->GetValue(), picture);
+  EXPECT_EQ(window_->input_field()->list()->all_paths(),
+            (std::vector<std::string>{picture, files_.file("disc/IMG0002.PCD")}));
+}
+
 TEST_F(WindowTest, InputListTakesDroppedAndTypedFilesAndItsPopUpMenuActsOnThem) {
   open_window();
   const std::string a = files_.write("a.pcd", "x");
@@ -176,6 +186,7 @@ TEST_F(WindowConversion, ATypedFolderConvertsEveryPhotoCdBelowIt) {
                 fs::copy_options::overwrite_existing);
   fs::copy_file(kSixteenBase, files_.write("disc/more/IMG0002.PCD", ""),
                 fs::copy_options::overwrite_existing);
+  files_.write("disc/more/IMG0003.PCD", "no PhotoCD at all");
   open_window();
   window_->input_field()->SetValue(files_.file("disc"));
   auto* folder_box = dynamic_cast<wxComboBox*>(element("output folder box"));
@@ -186,7 +197,11 @@ TEST_F(WindowConversion, ATypedFolderConvertsEveryPhotoCdBelowIt) {
   ASSERT_EQ(dialogs.seen.size(), 2u);
   EXPECT_EQ(dialogs.seen[0].name, "progress dialog");
   EXPECT_EQ(dialogs.seen[0].title, "Conversion Progress");
-  EXPECT_EQ(dialogs.seen[1].message, "Conversion complete\nFiles converted: 2 of 2");
+  // The file that failed is reported with its reason, not counted.
+  EXPECT_EQ(dialogs.seen[1].message,
+            "Conversion complete\nFiles converted: 2 of 3\n\nThese files were not converted:\n"
+            "IMG0003.PCD: " +
+                catalogue_text("Msg", "Not a PhotoCD file"));
   EXPECT_EQ(window_->status_text(), "Ready");
 
   const fs::path out = files_.file("out");

@@ -46,8 +46,9 @@ class WindowTest : public testing::Test {
     return ui::load_theme("test", ui::scaled(16), ui::scaled(20), notes, {gfx_.folder()});
   }
 
-  ui::MainWindow* open_window(std::unique_ptr<ui::Theme> theme) {
-    window_ = new ui::MainWindow(std::move(theme), {});
+  ui::MainWindow* open_window(std::unique_ptr<ui::Theme> theme,
+                              const std::vector<std::string>& bare_words = {}) {
+    window_ = new ui::MainWindow(std::move(theme), bare_words);
     window_->Show();
     EXPECT_TRUE(wait_until([this] { return window_->IsShownOnScreen(); }));
     return window_;
