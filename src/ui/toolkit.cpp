@@ -77,10 +77,12 @@ struct MappedPosition {
 gboolean move_on_map(GtkWidget* widget, GdkEvent*, gpointer data) {
   const auto* position = static_cast<MappedPosition*>(data);
   gtk_window_move(GTK_WINDOW(widget), position->x, position->y);
-  delete position;
+  // Once is enough; disconnecting frees the position.
   g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(move_on_map), data);
   return FALSE;
 }
+
+void free_position(gpointer data, GClosure*) { delete static_cast<MappedPosition*>(data); }
 
 }  // namespace
 
@@ -141,8 +143,10 @@ void align_label_top(wxWindow* label) {
 void keep_position_when_mapped(wxWindow* frame, int x, int y) {
   auto* widget = static_cast<GtkWidget*>(frame->GetHandle());
   if (widget == nullptr) return;
-  auto* position = new MappedPosition{x, y};
-  g_signal_connect(widget, "map-event", G_CALLBACK(move_on_map), position);
+  // The position is freed with the handler: after the first map, or with a
+  // window that never showed.
+  g_signal_connect_data(widget, "map-event", G_CALLBACK(move_on_map), new MappedPosition{x, y},
+                        free_position, static_cast<GConnectFlags>(0));
 }
 
 }  // namespace pixmera::ui
