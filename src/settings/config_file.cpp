@@ -253,8 +253,8 @@ std::string configuration_text(const Settings& settings) {
   return text;
 }
 
-void save_configuration() {
-  if (g_settings.config_path.empty()) return;
-  write_file_atomically(g_settings.config_path, configuration_text(g_settings));
+bool save_configuration() {
+  if (g_settings.config_path.empty()) return false;
+  return write_file_atomically(g_settings.config_path, configuration_text(g_settings));
 }
 }  // namespace pixmera

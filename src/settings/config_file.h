@@ -25,8 +25,10 @@ void set_configuration_path();
 void load_configuration();
 
 // Writes g_settings to g_settings.config_path, replacing the old file in one
-// step. A file that cannot be written is silently left as it was.
-void save_configuration();
+// step. False when it could not be written (no path, a folder that cannot be
+// written, a full disk); the old file is then left as it was. The exit of the
+// window saves without a word; the preferences dialog tells the user.
+bool save_configuration();
 
 // The loader's work on a file that could be read: defaults, every key found,
 // the upgrades of older versions and the delimiter words.

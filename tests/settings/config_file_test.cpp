@@ -521,28 +521,28 @@ TEST_F(ConfigFileTest, RunTimeFieldsSurviveTheLoad) {
 TEST_F(ConfigFileTest, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
   folder_.write("config.ini", "old contents that are longer than nothing");
   reset_with_fixed_dates(g_settings);
-  save_configuration();
+  EXPECT_TRUE(save_configuration());
   EXPECT_EQ(read_bytes(g_settings.config_path), kDefaultFile);
-  save_configuration();
+  EXPECT_TRUE(save_configuration());
   EXPECT_EQ(folder_.names(), std::vector<std::string>{"config.ini"});
 }
 
-TEST_F(ConfigFileTest, UnwritableTargetIsSilentlySkipped) {
+TEST_F(ConfigFileTest, UnwritableTargetIsSkippedAndReportedToTheCaller) {
   reset_with_fixed_dates(g_settings);
   // The path names a folder: the new file cannot take its place.
   g_settings.config_path = folder_.file("taken");
   std::filesystem::create_directory(g_settings.config_path);
-  save_configuration();
+  EXPECT_FALSE(save_configuration());
   EXPECT_TRUE(std::filesystem::is_directory(g_settings.config_path));
   EXPECT_EQ(folder_.names(), std::vector<std::string>{"taken"});
 
   // A folder that does not exist.
   g_settings.config_path = folder_.file("missing/config.ini");
-  save_configuration();
+  EXPECT_FALSE(save_configuration());
   EXPECT_FALSE(std::filesystem::exists(folder_.file("missing")));
 
   g_settings.config_path.clear();
-  save_configuration();
+  EXPECT_FALSE(save_configuration());
   EXPECT_EQ(folder_.names(), std::vector<std::string>{"taken"});
 }
 
