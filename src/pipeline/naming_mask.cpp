@@ -27,12 +27,12 @@ std::string title_case(std::string_view text) {
 }
 
 // The file part of the input path without its last extension.
-std::string base_name() {
-  const std::string_view name = file_name_of(g_current_file.input_path);
+std::string base_name(const CurrentFile& file) {
+  const std::string_view name = file_name_of(file.input_path);
   return std::string(name.substr(0, name.find_last_of('.')));
 }
 
-using PlaceholderValue = std::string (*)(const std::tm& now);
+using PlaceholderValue = std::string (*)(const CurrentFile& file, const std::tm& now);
 
 struct Placeholder {
   std::string_view text;  // lower case
@@ -41,25 +41,30 @@ struct Placeholder {
 
 // Tried in this order.
 const Placeholder kPlaceholders[] = {
-    {"%filename%", [](const std::tm&) { return base_name(); }},
-    {"%filename[u]%", [](const std::tm&) { return to_upper(base_name()); }},
-    {"%filename[l]%", [](const std::tm&) { return to_lower(base_name()); }},
-    {"%filename[t]%", [](const std::tm&) { return title_case(base_name()); }},
-    {"%ext%", [](const std::tm&) { return g_current_file.conversion_type; }},
-    {"%ext[u]%", [](const std::tm&) { return to_upper(g_current_file.conversion_type); }},
-    {"%ext[t]%", [](const std::tm&) { return title_case(g_current_file.conversion_type); }},
-    {"%yyyy%", [](const std::tm& now) { return zero_padded(now.tm_year + 1900, 4); }},
-    {"%mm%", [](const std::tm& now) { return zero_padded(now.tm_mon + 1, 2); }},
-    {"%dd%", [](const std::tm& now) { return zero_padded(now.tm_mday, 2); }},
-    {"%hh%", [](const std::tm& now) { return zero_padded(now.tm_hour, 2); }},
-    {"%ii%", [](const std::tm& now) { return zero_padded(now.tm_min, 2); }},
-    {"%ss%", [](const std::tm& now) { return zero_padded(now.tm_sec, 2); }},
-    {"%bpp%", [](const std::tm&) { return std::to_string(g_current_file.output_bpp); }},
-    {"%width%", [](const std::tm&) { return std::to_string(g_current_file.mask_width); }},
-    {"%height%", [](const std::tm&) { return std::to_string(g_current_file.mask_height); }},
-    {"%frame%", [](const std::tm&) { return std::to_string(g_current_file.frame_number); }},
-    {"%rnd%", [](const std::tm&) { return zero_padded(g_current_file.random_number, 5); }},
-    {"%n%", [](const std::tm&) { return zero_padded(g_current_file.file_counter, 5); }},
+    {"%filename%", [](const CurrentFile& f, const std::tm&) { return base_name(f); }},
+    {"%filename[u]%", [](const CurrentFile& f, const std::tm&) { return to_upper(base_name(f)); }},
+    {"%filename[l]%", [](const CurrentFile& f, const std::tm&) { return to_lower(base_name(f)); }},
+    {"%filename[t]%",
+     [](const CurrentFile& f, const std::tm&) { return title_case(base_name(f)); }},
+    {"%ext%", [](const CurrentFile& f, const std::tm&) { return f.conversion_type; }},
+    {"%ext[u]%", [](const CurrentFile& f, const std::tm&) { return to_upper(f.conversion_type); }},
+    {"%ext[t]%",
+     [](const CurrentFile& f, const std::tm&) { return title_case(f.conversion_type); }},
+    {"%yyyy%",
+     [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_year + 1900, 4); }},
+    {"%mm%", [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_mon + 1, 2); }},
+    {"%dd%", [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_mday, 2); }},
+    {"%hh%", [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_hour, 2); }},
+    {"%ii%", [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_min, 2); }},
+    {"%ss%", [](const CurrentFile&, const std::tm& now) { return zero_padded(now.tm_sec, 2); }},
+    {"%bpp%", [](const CurrentFile& f, const std::tm&) { return std::to_string(f.output_bpp); }},
+    {"%width%", [](const CurrentFile& f, const std::tm&) { return std::to_string(f.mask_width); }},
+    {"%height%",
+     [](const CurrentFile& f, const std::tm&) { return std::to_string(f.mask_height); }},
+    {"%frame%",
+     [](const CurrentFile& f, const std::tm&) { return std::to_string(f.frame_number); }},
+    {"%rnd%", [](const CurrentFile& f, const std::tm&) { return zero_padded(f.random_number, 5); }},
+    {"%n%", [](const CurrentFile& f, const std::tm&) { return zero_padded(f.file_counter, 5); }},
 };
 
 // std::localtime shares one static result; the lock keeps two threads that
@@ -72,9 +77,7 @@ std::tm local_time_now() {
   return local ? *local : std::tm{};
 }
 
-}  // namespace
-
-std::string expand_placeholders(std::string_view text, const std::tm& now) {
+std::string expand(std::string_view text, const CurrentFile& file, const std::tm& now) {
   // The text is cut into pieces: literal text still to be searched and
   // values already put in. Only literal pieces are searched for the next
   // placeholder.
@@ -95,7 +98,7 @@ std::string expand_placeholders(std::string_view text, const std::tm& now) {
       for (size_t hit = folded.find(placeholder.text); hit != std::string::npos;
            hit = folded.find(placeholder.text, from)) {
         next.push_back({piece.text.substr(from, hit - from), true});
-        next.push_back({placeholder.value(now), false});
+        next.push_back({placeholder.value(file, now), false});
         from = hit + placeholder.text.size();
       }
       next.push_back({piece.text.substr(from), true});
@@ -107,10 +110,26 @@ std::string expand_placeholders(std::string_view text, const std::tm& now) {
   return out;
 }
 
+}  // namespace
+
+std::string expand_placeholders(std::string_view text, const std::tm& now) {
+  return expand(text, g_current_file, now);
+}
+
+std::vector<std::string_view> mask_placeholders() {
+  std::vector<std::string_view> texts;
+  for (const Placeholder& placeholder : kPlaceholders) texts.push_back(placeholder.text);
+  return texts;
+}
+
+std::string file_name_for(std::string_view mask, const CurrentFile& file, const std::tm& now) {
+  std::string text = to_lower(mask);
+  if (text.empty()) text = kDefaultMask;
+  return expand(text, file, now);
+}
+
 std::string output_file_name(const std::tm& now) {
-  std::string mask = to_lower(g_settings.filename_mask);
-  if (mask.empty()) mask = kDefaultMask;
-  return expand_placeholders(mask, now);
+  return file_name_for(g_settings.filename_mask, g_current_file, now);
 }
 
 std::string output_file_name() { return output_file_name(local_time_now()); }
@@ -124,7 +143,8 @@ std::string output_file_path() {
 std::string replace_placeholder(std::string_view text, std::string_view placeholder) {
   for (const Placeholder& known : kPlaceholders) {
     if (equals_ignore_case(known.text, placeholder)) {
-      return replace_all_ignore_case(text, known.text, known.value(local_time_now()));
+      return replace_all_ignore_case(text, known.text,
+                                     known.value(g_current_file, local_time_now()));
     }
   }
   return std::string(text);

@@ -6,6 +6,9 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "pipeline/current_file.h"
 
 namespace pixmera {
 
@@ -21,6 +24,13 @@ std::string replace_placeholder(std::string_view text, std::string_view placehol
 // The watermark text with its placeholders expanded; only when the text holds
 // at least two "%".
 std::string expand_watermark_text(std::string_view text);
+
+// The placeholders of the mask, in the order they are replaced.
+std::vector<std::string_view> mask_placeholders();
+// The name `mask` gives to `file` at `now`: the mask lower-cased (empty
+// meaning "%filename%.%ext%"), then every placeholder replaced from `file`.
+// output_file_name() is this for the Filename Mask and the current file.
+std::string file_name_for(std::string_view mask, const CurrentFile& file, const std::tm& now);
 
 // Replaces every placeholder, compared without regard to case, in list order.
 // Replaced values are never searched again, so an input name that itself
