@@ -10,8 +10,8 @@ namespace pixmera {
 namespace {
 
 struct StyleFlags {
-  bool bold;
-  bool italic;
+  bool bold = false;
+  bool italic = false;
 };
 
 // Indexed by "Font Style".
@@ -43,6 +43,11 @@ FontRequest watermark_font_request() {
   request.underline = s.font_effect == kUnderline;
   request.strike_out = s.font_effect == kStrikeOut;
   return request;
+}
+
+FontResolution resolve_watermark_face(std::string_view face, uint8_t style) {
+  const StyleFlags flags = style < kFontStyles.size() ? kFontStyles[style] : StyleFlags{};
+  return resolve_font(face, flags.bold, flags.italic);
 }
 
 bool prepare_watermark_font() {

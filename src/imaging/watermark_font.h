@@ -3,6 +3,9 @@
 // released after it.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "platform/drawing.h"
 
 namespace pixmera {
@@ -11,6 +14,10 @@ namespace pixmera {
 // 2 italic, 3 bold italic; "Font Effect" 1 underline, 2 strike-out. Other
 // codes add nothing.
 FontRequest watermark_font_request();
+
+// What fontconfig makes of a face in a "Font Style" (the check of
+// prepare_watermark_font() before a font is chosen).
+FontResolution resolve_watermark_face(std::string_view face, uint8_t style);
 
 // True when the font opens (an installed family of that name, or a
 // metric-compatible alias of it; a generic fallback does not count).

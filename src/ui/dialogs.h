@@ -44,6 +44,17 @@ int show_message(wxWindow* parent, std::string_view title_key, const std::string
 enum class InputChoice { None, Files, Folder };
 InputChoice show_input_chooser(wxWindow* parent, const Theme* theme);
 
+// Opens a web page or a "mailto:" address with the desktop's browser; false
+// when nothing could open it. Tests put an opener of their own in place and
+// get the previous one back.
+bool open_web_page(const std::string& url);
+using WebPageOpener = bool (*)(const std::string& url);
+WebPageOpener set_web_page_opener(WebPageOpener opener);
+
+// The vendor's converter search for a pair of extensions ("pcd", "tiff");
+// an empty extension stands for any format.
+std::string converter_search_url(std::string_view from, std::string_view to);
+
 // A line for the debug output (with -d), for developers.
 void debug_note(const std::string& text);
 

@@ -177,21 +177,6 @@ wxRect visible_rect(wxRect rect) {
   return rect;
 }
 
-std::string url_encoded(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : text) {
-    if (std::isalnum(c) != 0 || c == '-' || c == '_' || c == '.' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
 // The files of the last run that failed, each with its reason, for the end
 // report; at most kShownFailures of them.
 std::string failure_lines() {
@@ -518,7 +503,23 @@ void MainWindow::select_output_folder() {
       wxString::FromUTF8(with_trailing_slash(dialog.GetPath().utf8_string())));
 }
 
-void MainWindow::output_format_options() { show_preferences(this, PreferencesPage::Output); }
+void MainWindow::output_format_options() { open_preferences(PreferencesPage::Output); }
+
+void MainWindow::open_preferences(PreferencesPage page) {
+  const std::string before = g_settings.recent_out_folders;
+  if (!show_preferences(this, page) || g_settings.recent_out_folders == before) return;
+  // An output folder chosen in the dialog is the one the next run writes to.
+  const std::vector<std::string> folders = recent_out_folders(g_settings);
+  if (!folders.empty()) show_recent_folders(folders.front());
+}
+
+void MainWindow::show_recent_folders(const std::string& value) {
+  output_folder_box_->Set(wxArrayString());
+  for (const std::string& folder : recent_out_folders(g_settings)) {
+    output_folder_box_->Append(wxString::FromUTF8(folder));
+  }
+  output_folder_box_->SetValue(wxString::FromUTF8(value));
+}
 
 void MainWindow::copy_list() {
   std::string text;
@@ -546,11 +547,7 @@ void MainWindow::convert() {
     return;
   }
   remember_out_folder(g_settings, output_folder);
-  output_folder_box_->Set(wxArrayString());
-  for (const std::string& folder : recent_out_folders(g_settings)) {
-    output_folder_box_->Append(wxString::FromUTF8(folder));
-  }
-  output_folder_box_->SetValue(wxString::FromUTF8(output_folder));
+  show_recent_folders(output_folder);
 
   set_status("General", "Converting");
   const int total = static_cast<int>(input_collection().size());
@@ -577,7 +574,7 @@ void MainWindow::convert() {
 }
 
 void MainWindow::custom_converter() { show_custom_converter(this); }
-void MainWindow::preferences() { show_preferences(this, PreferencesPage::LastShown); }
+void MainWindow::preferences() { open_preferences(PreferencesPage::LastShown); }
 void MainWindow::manual() { open_manual(this); }
 void MainWindow::nothing() {}
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/window_face.h"
+#include "ui/dialogs.h"
 #include "ui/theme.h"
 
 class wxChoice;
@@ -84,6 +85,11 @@ class MainWindow : public wxFrame {
   void build_controls();
   void place_bottom_notice();
   void set_status(std::string_view group, std::string_view key);
+  // The preferences dialog at `page`; the output folder box follows a
+  // folder chosen there.
+  void open_preferences(PreferencesPage page);
+  // The recent output folders in the box, `value` in its field.
+  void show_recent_folders(const std::string& value);
   void refuse(std::string_view message_key, const std::string& detail);
   wxWindow* tool_button(std::string_view name, std::string_view icon, std::string_view tooltip_key,
                         int x, int y, int item);

@@ -114,6 +114,23 @@ std::string_view extension_of(std::string_view path) {
   return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);
 }
 
+std::string url_encoded(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.' || c == '~';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
 int32_t random_between(int32_t low, int32_t high) {
   static std::mutex mutex;
   static std::mt19937 engine{std::random_device{}()};

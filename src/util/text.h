@@ -39,6 +39,10 @@ std::string_view folder_of(std::string_view path);
 // The text after the last "." of the file name; empty when there is none.
 std::string_view extension_of(std::string_view path);
 
+// The text with every byte but letters, digits and "-._~" written as "%XX",
+// for a query value of a URL.
+std::string url_encoded(std::string_view text);
+
 // A uniformly drawn number in [low, high].
 int32_t random_between(int32_t low, int32_t high);
 
