@@ -49,6 +49,7 @@ constexpr const char* kCompactCss =
     "combobox button, combobox entry, combobox box { min-height: 0; padding-top: 0; "
     "padding-bottom: 0; }\n"
     "button { min-height: 0; min-width: 0; padding: 1px 2px; }\n"
+    "spinbutton button { padding: 0 4px; }\n"
     "label { padding: 0; }\n";
 
 GtkCssProvider* compact_provider() {
