@@ -95,8 +95,8 @@ int g_last_page = 0;
 
 // --- Limits ------------------------------------------------------------------
 // The ranges of the number controls: what the conversion checks (brightness,
-// contrast, gamma, qualities) and what its operations can use (angles turn
-// by 1..359 degrees, opacities and the threshold are bytes, a font needs a
+// contrast, gamma, qualities) and what its operations can use (angles of 0
+// to 359 degrees, opacities and the threshold are bytes, a font needs a
 // positive size). Resize sides stay within what a PhotoCD picture can be
 // scaled to without passing the resize's own size limit.
 
@@ -393,6 +393,17 @@ class PreferencesDialog : public wxDialog {
     add_page(frame_page());
     add_page(watermark_page());
     add_page(advanced_page());
+    // Filled before the dialog takes its size, so lists measure their entries.
+    show_all();
+    // Any tick or choice may switch other controls on or off.
+    Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
+      update_enabled();
+      event.Skip();
+    });
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
+      update_enabled();
+      event.Skip();
+    });
 
     auto* reset = new wxButton(this, wxID_ANY, text_of("Reset to Defaults"));
     reset->SetName("reset to defaults");
@@ -414,17 +425,6 @@ class PreferencesDialog : public wxDialog {
     SetSizer(top);
     use_compact_style(this);
     Fit();
-
-    // Any tick or choice may switch other controls on or off.
-    Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
-      update_enabled();
-      event.Skip();
-    });
-    Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) {
-      update_enabled();
-      event.Skip();
-    });
-    show_all();
 
     int first = page == PreferencesPage::LastShown ? g_last_page : static_cast<int>(page);
     if (first < 0 || first >= static_cast<int>(pages_->GetPageCount())) first = 0;
