@@ -296,6 +296,12 @@ MainWindow::MainWindow(std::unique_ptr<Theme> theme, const std::vector<std::stri
   }
   show_input_list();
   set_status("General", "Ready");
+  // For the start-up benchmark and developers: when the window first paints.
+  panel_->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+    if (!painted_) debug_note("Window painted");
+    painted_ = true;
+    event.Skip();
+  });
 }
 
 void MainWindow::build_menus() {

@@ -121,6 +121,7 @@ class MainWindow : public wxFrame {
   wxChoice* output_format_list_ = nullptr;
   wxStaticText* notice_ = nullptr;
   bool converting_ = false;
+  bool painted_ = false;
 };
 
 // Runs the main window until it closes; its geometry is then in the
