@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "ui/toolkit.h"
+
 namespace pixmera::ui {
 
 namespace {
@@ -97,7 +99,7 @@ InputField::InputField(wxWindow* parent, const wxPoint& position, const wxSize& 
   SetPopupControl(list_);
   // The same arrow as the output folder box beside it, on a push button.
   const wxBitmap arrow =
-      wxArtProvider::GetBitmap("pan-down-symbolic", wxART_BUTTON, wxSize(16, 16));
+      wxArtProvider::GetBitmap("pan-down-symbolic", wxART_BUTTON, wxSize(scaled(16), scaled(16)));
   if (arrow.IsOk()) SetButtonBitmaps(arrow, true);
 }
 

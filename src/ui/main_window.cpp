@@ -462,6 +462,7 @@ void MainWindow::show_input_list() {
 
 void MainWindow::new_list() {
   clear_input_collection();
+  expanded_input_.clear();
   reset_input_list_state(g_input_list_state);
   input_field_->SetValue(wxString());
   output_folder_box_->SetValue(wxString());
@@ -544,7 +545,11 @@ void MainWindow::delete_selected() {
 void MainWindow::select_all() { input_field_->list()->select_all(); }
 
 void MainWindow::convert() {
-  add_to_input_list(input_field_->GetValue().utf8_string());
+  // The field's text is expanded once: entries the user then deleted from
+  // the list do not come back with the next run.
+  const std::string typed = input_field_->GetValue().utf8_string();
+  if (typed != expanded_input_) add_to_input_list(typed);
+  expanded_input_ = typed;
   std::string output_folder = output_folder_box_->GetValue().utf8_string();
   set_status("General", "Preparing");
   const WindowCheck check = check_window_conversion(output_folder);

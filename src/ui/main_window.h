@@ -122,6 +122,7 @@ class MainWindow : public wxFrame {
   wxStaticText* notice_ = nullptr;
   bool converting_ = false;
   bool painted_ = false;
+  std::string expanded_input_;  // the input field's text last added to the list
 };
 
 // Runs the main window until it closes; its geometry is then in the

@@ -71,7 +71,7 @@ class ProgressDialog : public wxDialog {
     times->Add(elapsed_, 0, wxALIGN_CENTER_VERTICAL);
     times->AddStretchSpacer();
     times->Add(remaining_, 0, wxALIGN_CENTER_VERTICAL);
-    column->Add(times, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap);
+    column->Add(times, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, gap * 2);
     column->Add(stop_, 0, wxALIGN_RIGHT | wxALL, gap * 2);
     SetSizerAndFit(column);
     CentreOnParent();

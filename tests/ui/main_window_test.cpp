@@ -138,8 +138,19 @@ TEST_F(WindowTest, InputListTakesDroppedAndTypedFilesAndItsPopUpMenuActsOnThem) 
   EXPECT_TRUE(input_collection().empty());
   EXPECT_TRUE(list->all_paths().empty());
 
+  // A typed folder is expanded into the list once: what the user deleted
+  // from the list stays out on the next try.
+  window_->input_field()->SetValue(files_.folder());
+  DialogScript dialogs;  // no output folder: each try stops with a message
+  window_->run_command(ui::kConvertItem);
+  EXPECT_EQ(list->all_paths(), (std::vector<std::string>{a, b, c}));
+  list->Select(0);
+  window_->run_command(ui::kDeleteItem);
+  window_->run_command(ui::kConvertItem);
+  EXPECT_EQ(list->all_paths(), (std::vector<std::string>{b, c}));
+  EXPECT_EQ(dialogs.messages().size(), 2u);
+
   // New empties the list and both fields.
-  window_->add_to_input_list(a);
   window_->run_command(ui::kNewItem);
   EXPECT_TRUE(input_collection().empty());
   EXPECT_TRUE(window_->input_field()->GetValue().empty());
