@@ -25,17 +25,18 @@ class ChooserDialog : public wxDialog {
       : wxDialog(parent, wxID_ANY, menu_text("Select Input Files")) {
     SetName("input chooser");
     SetClientSize(scaled(270), scaled(160));
-    add_choice(theme, "InFiles", "Select Input File", scaled(25), kFilesCode);
-    add_choice(theme, "InFolder", "Select Input Folder", scaled(145), kFolderCode);
+    add_choice(theme, "InFiles", "Select Input File", scaled(70), kFilesCode);
+    add_choice(theme, "InFolder", "Select Input Folder", scaled(200), kFolderCode);
     use_compact_style(this);
     CentreOnParent();
   }
 
  private:
-  // A picture button of 80 x 80 and its caption button under it; both end
-  // the dialog with `code`.
-  void add_choice(const Theme* theme, std::string_view picture, std::string_view caption, int x,
-                  int code) {
+  // A picture button of 80 x 80 and its caption button under it, centred on
+  // `centre`; both end the dialog with `code`.
+  void add_choice(const Theme* theme, std::string_view picture, std::string_view caption,
+                  int centre, int code) {
+    const int x = centre - scaled(40);
     const int side = scaled(80);
     wxWindow* button = nullptr;
     const wxBitmap bitmap = theme != nullptr ? theme->button(picture, scaled(64)) : wxBitmap();

@@ -62,6 +62,10 @@ void debug_note(const std::string& text);
 
 namespace pixmera::ui {
 
+// "-T FOLDER": pictures of every window with sample entries; 0 when every
+// picture was saved.
+int take_screenshots(const std::string& folder);
+
 // "Convert Progress": shown while the conversion worker runs over `total`
 // files; polls the progress record and closes when the worker has ended.
 // Stop asks first, then asks the worker to stop after the current file.

@@ -460,6 +460,10 @@ void MainWindow::show_input_list() {
   input_field_->list()->show_entries(paths);
 }
 
+void MainWindow::set_output_folder(const std::string& folder) {
+  output_folder_box_->SetValue(wxString::FromUTF8(folder));
+}
+
 void MainWindow::new_list() {
   clear_input_collection();
   expanded_input_.clear();

@@ -73,6 +73,7 @@ class MainWindow : public wxFrame {
   // input list and shows the list.
   void add_to_input_list(const std::string& path);
   void show_input_list();
+  void set_output_folder(const std::string& folder);
 
  private:
   struct Command {

@@ -32,6 +32,7 @@ int run(const char* mode, const char* argument) {
     if (!text.empty()) words = split(text, '\n');
     return run_main_window(words);
   }
+  if (face == "screenshot") return take_screenshots(text);
   debug_note("Window module: the face \"" + face + "\" is not available yet");
   return 0;
 }

@@ -3,8 +3,10 @@
 #include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/display.h>
+#include <wx/gdicmn.h>
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/menu.h>
 #include <wx/window.h>
 
 #include <cmath>
@@ -130,6 +132,71 @@ int scaled(int length) { return static_cast<int>(std::lround(length * g_text_sca
 
 void sync_display() {
   if (GdkDisplay* display = gdk_display_get_default()) gdk_display_sync(display);
+}
+
+wxRect screen_rect_of(wxWindow* window) {
+  auto* widget = static_cast<GtkWidget*>(window->GetHandle());
+  GdkWindow* gdk_window = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
+  if (gdk_window == nullptr) return window->GetScreenRect();
+  GdkRectangle frame{};
+  gdk_window_get_frame_extents(gdk_window, &frame);
+  return {frame.x, frame.y, frame.width, frame.height};
+}
+
+namespace {
+
+// The menu GTK is grabbing input for: a pop-up menu, or the drop-down that
+// the menu bar holds open.
+GtkWidget* grabbing_menu() {
+  GtkWidget* grab = gtk_grab_get_current();
+  if (grab == nullptr || !GTK_IS_MENU_SHELL(grab)) return nullptr;
+  if (GTK_IS_MENU_BAR(grab)) {
+    GtkWidget* item = gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(grab));
+    return item != nullptr ? gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)) : nullptr;
+  }
+  return grab;
+}
+
+}  // namespace
+
+wxRect open_menu_rect() {
+  GtkWidget* menu = grabbing_menu();
+  if (menu == nullptr || !gtk_widget_get_mapped(menu)) return {};
+  GdkWindow* popup = gtk_widget_get_window(gtk_widget_get_toplevel(menu));
+  if (popup == nullptr) return {};
+  GdkRectangle frame{};
+  gdk_window_get_frame_extents(popup, &frame);
+  return {frame.x, frame.y, frame.width, frame.height};
+}
+
+wxPoint menu_title_centre(wxMenu* menu) {
+  GtkWidget* title = menu != nullptr ? menu->m_owner : nullptr;
+  if (title == nullptr || gtk_widget_get_window(title) == nullptr) return {};
+  GtkAllocation box{};
+  gtk_widget_get_allocation(title, &box);
+  int x = 0;
+  int y = 0;
+  gdk_window_get_origin(gtk_widget_get_window(title), &x, &y);
+  return {x + box.x + box.width / 2, y + box.y + box.height / 2};
+}
+
+void close_open_menus() {
+  while (GtkWidget* grab = gtk_grab_get_current()) {
+    if (!GTK_IS_MENU_SHELL(grab)) break;
+    gtk_menu_shell_cancel(GTK_MENU_SHELL(grab));
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(grab));
+    if (gtk_grab_get_current() == grab) break;
+  }
+}
+
+bool save_screen_area(const wxRect& area, const std::string& path) {
+  if (area.IsEmpty()) return false;
+  GdkPixbuf* picture = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,
+                                                  area.width, area.height);
+  if (picture == nullptr) return false;
+  const gboolean saved = gdk_pixbuf_save(picture, path.c_str(), "png", nullptr, nullptr);
+  g_object_unref(picture);
+  return saved != FALSE;
 }
 
 void use_compact_style(wxWindow* window) {

@@ -5,6 +5,9 @@
 #include <string>
 
 class wxWindow;
+class wxRect;
+class wxPoint;
+class wxMenu;
 
 namespace pixmera::ui {
 
@@ -23,6 +26,18 @@ int scaled(int length);
 // Waits until the display has carried out every request sent so far (a
 // window destroyed is gone from the screen, a window shown is painted).
 void sync_display();
+
+// The window's rectangle on the screen, the window manager's frame included.
+wxRect screen_rect_of(wxWindow* window);
+// The rectangle of the menu that is open now (a drop-down of the menu bar or
+// a pop-up menu); empty when none is.
+wxRect open_menu_rect();
+// The middle of a menu's title in the menu bar, on the screen.
+wxPoint menu_title_centre(wxMenu* menu);
+// Closes every open menu.
+void close_open_menus();
+// Saves what the screen shows in `area` as a PNG picture.
+bool save_screen_area(const wxRect& area, const std::string& path);
 
 // Compact entries, combo boxes and buttons for a window laid out to the
 // pixel; applies to `window` and everything inside it.
