@@ -46,7 +46,7 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Preparing", "Preparing..."},
     {"Importing", "Importing..."},
     {"Converting", "Converting..."},
-    {"Notice", "Copyright (c) Varnelo Software. All rights reserved."},
+    {"Notice", "PhotoCD to TIFF at full size, upright, in true colors"},
 
     {"_GROUP_", "Msg"},
     {"Warning", "Warning"},
