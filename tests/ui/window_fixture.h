@@ -12,6 +12,7 @@
 #include "pipeline/current_file.h"
 #include "pipeline/input_collection.h"
 #include "settings/settings.h"
+#include "support/pictures.h"
 #include "support/temp_folder.h"
 #include "theme_zip.h"
 #include "ui/input_field.h"
