@@ -100,7 +100,7 @@ std::string xmp_packet(const ImagePacInfo& info) {
   }
   text("WorkstationMake", info.workstation_make);
   text("PhotoFinisher", info.photo_finisher);
-  text("SpecificationVersion", info.specification_version);
+  text("FormatVersion", info.format_version);
   text("AuthoringSoftwareRelease", info.authoring_software_release);
   text("SceneBalanceRevision", info.scene_balance_revision);
   if (info.scene_balance_command) {

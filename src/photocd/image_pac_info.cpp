@@ -26,7 +26,7 @@ constexpr std::array<TextField, 8> text_fields{{
     {112, 20, &ImagePacInfo::workstation_make},
     {165, 60, &ImagePacInfo::photo_finisher},
 }};
-constexpr std::size_t specification_version_offset = 7;
+constexpr std::size_t format_version_offset = 7;
 constexpr std::size_t authoring_release_offset = 9;
 constexpr std::size_t scan_time_offset = 13;
 constexpr std::size_t modification_time_offset = 17;
@@ -124,8 +124,7 @@ std::optional<ImagePacInfo> read_image_pac_info(std::span<const std::uint8_t> fi
   };
 
   ImagePacInfo info;
-  info.specification_version =
-      version(ipi[specification_version_offset], ipi[specification_version_offset + 1]);
+  info.format_version = version(ipi[format_version_offset], ipi[format_version_offset + 1]);
   info.authoring_software_release =
       version(ipi[authoring_release_offset], ipi[authoring_release_offset + 1]);
   info.scan_time = plausible_time(be32(scan_time_offset), now);

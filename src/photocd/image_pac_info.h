@@ -22,7 +22,7 @@ enum class CopyrightStatus : std::uint8_t { restrictions_apply, not_specified };
 
 struct ImagePacInfo {
   // Text fields: printable ASCII, trimmed; empty when the block gives none.
-  std::string specification_version;       // "1.0"
+  std::string format_version;              // "1.0"
   std::string authoring_software_release;  // "1.0"
   std::optional<std::int64_t> scan_time;   // seconds since 1970-01-01 UTC
   std::optional<std::int64_t> modification_time;

@@ -31,7 +31,7 @@ TEST(ImagePacInfo, ReadsEveryFieldTheGeneratorWrote) {
   std::string why;
   const auto info = read_image_pac_info(scan_record_head(), kNow, why);
   ASSERT_TRUE(info) << why;
-  EXPECT_EQ(info->specification_version, "1.0");
+  EXPECT_EQ(info->format_version, "1.0");
   EXPECT_EQ(info->authoring_software_release, "1.0");
   EXPECT_EQ(info->scan_time, 769170600);  // 1994-05-17 10:30:00 UTC
   EXPECT_EQ(info->modification_time, 769257000);

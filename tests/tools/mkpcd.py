@@ -27,7 +27,7 @@ Format facts the code relies on (sector = 0x800 bytes, numbers big-endian;
   rotated", to mean rows run top-down and flips every other file vertically.
   An unrotated 16Base Image Pac holds 0x08 there.
 * Sectors 1-2: "PCD_IPI" at 0x800 (IM checks "PCD_", FF "PCD_IPI"), the
-  Image Pac information, offsets from 0x800: 7 specification version and 9
+  Image Pac information, offsets from 0x800: 7 format version and 9
   authoring software release (two bytes each, 255 255 = none), 11
   magnification (BCD), 13 scan time and 17 last modification (32-bit Unix
   seconds), 21 medium (0 colour negative, 1 colour reversal, 2 colour hard
@@ -557,7 +557,7 @@ def ipi_block(args):
     modified = args.timestamp if args.modified_time is None else args.modified_time
     b = bytearray(1536)
     b[0:7] = b'PCD_IPI'
-    b[7:9] = bytes([1, 0])            # specification version
+    b[7:9] = bytes([1, 0])            # format version
     b[9:11] = bytes([1, 0])           # authoring software release
     b[11:13] = bytes([0x01, 0x00])    # magnification descriptor (BCD 1.00)
     b[13:17] = scan.to_bytes(4, 'big')        # scanning time

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!info) std::abort();
   for (const std::string* text :
-       {&info->specification_version, &info->authoring_software_release, &info->product_type,
+       {&info->format_version, &info->authoring_software_release, &info->product_type,
         &info->scanner_vendor, &info->scanner_product, &info->scanner_firmware_version,
         &info->scanner_firmware_date, &info->scanner_serial_number, &info->scanner_pixel_size,
         &info->workstation_make, &info->photo_finisher, &info->scene_balance_revision,
