@@ -55,21 +55,24 @@ std::optional<std::vector<std::uint8_t>> read_whole_file(const std::string& path
     why = path + " is larger than " + std::to_string(max_bytes) + " bytes";
     return std::nullopt;
   }
-  if (!error) bytes.reserve(static_cast<std::size_t>(expected));
 
   // Read in blocks rather than trusting the size: the file may change while
-  // it is read, or not be a regular file at all.
+  // it is read, or not be a regular file at all. The first block is the
+  // size the file claims and one byte more, so a file that keeps its size
+  // takes one read and no reallocation.
   constexpr std::size_t block = std::size_t{1} << 20;
+  std::size_t want = error ? block : static_cast<std::size_t>(expected) + 1;
   while (true) {
     const std::size_t old_size = bytes.size();
     if (old_size > max_bytes) {
       why = path + " is larger than " + std::to_string(max_bytes) + " bytes";
       return std::nullopt;
     }
-    bytes.resize(old_size + block);
-    const std::size_t got = std::fread(bytes.data() + old_size, 1, block, file.get());
+    bytes.resize(old_size + want);
+    const std::size_t got = std::fread(bytes.data() + old_size, 1, want, file.get());
     bytes.resize(old_size + got);
-    if (got < block) break;
+    if (got < want) break;
+    want = block;
   }
   if (std::ferror(file.get())) {
     why = "cannot read " + path + ": " + errno_text();
