@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -51,5 +52,15 @@ struct CodedLevelEnd {
 // code, a repeated row or rows cut short fail the level.
 bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables,
                     YccPlanes& planes, CodedLevelEnd& end, std::string& why);
+
+// The same on `threads` threads, with the same planes, end and reason for any
+// input. `predict` fills `planes` with the prediction. The syncs are found
+// first, then the rows decode side by side; when that cannot settle the
+// result (a sync pattern inside a row's codes, a repeated row, a row of a
+// plane without a table), it predicts again and decodes the rows one after
+// another as above.
+bool add_coded_rows(std::span<const std::uint8_t> rows, const CodedLevelTables& tables,
+                    const std::function<void(YccPlanes&)>& predict, YccPlanes& planes,
+                    CodedLevelEnd& end, std::string& why, int threads);
 
 }  // namespace pixmera::photocd

@@ -1,6 +1,7 @@
 #include "photocd/decoder.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -11,7 +12,6 @@
 #include "photocd/parallel.h"
 #include "photocd/plain_level.h"
 #include "photocd/upsample.h"
-#include "photocd/ycc_to_rgb.h"
 
 namespace pixmera::photocd {
 
@@ -74,13 +74,18 @@ struct Failure {
   std::string why;
 };
 
+// A level's prediction: every plane of the level below upsampled.
+std::function<void(YccPlanes&)> predict_from(const YccPlanes& below, int threads) {
+  return [&below, threads](YccPlanes& planes) { planes = upsample(below, threads); };
+}
+
 // Turns Base into 4Base: the luma prediction is Base luma upsampled, chroma
 // becomes Base chroma upsampled (half of 4Base's size), then the coded rows
 // add their deltas. `sixteen_base_sector` receives the sector the 16Base
 // data starts in, as far as the 4Base data tells.
 std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file,
                                            const ImagePacHeader& header, YccPlanes& planes,
-                                           std::size_t& sixteen_base_sector) {
+                                           std::size_t& sixteen_base_sector, int threads) {
   std::string why;
   if (file.size() <= four_base_rows_sector * sector_bytes) {
     return Failure{DecodeFailure::level_damaged,
@@ -88,10 +93,6 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file,
   }
   auto tables = read_tables(sector_range(file, four_base_table_sector, four_base_rows_sector), why);
   if (!tables) return Failure{DecodeFailure::level_damaged, "4Base " + why};
-
-  planes.luma = upsample(planes.luma);
-  planes.chroma1 = upsample(planes.chroma1);
-  planes.chroma2 = upsample(planes.chroma2);
 
   // The rows end where the header says 16Base begins, when it says so
   // plausibly; a 16Base row is never mistaken for a 4Base one then.
@@ -101,7 +102,8 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file,
   }
   const auto rows = sector_range(file, four_base_rows_sector, rows_end);
   CodedLevelEnd end;
-  if (!add_coded_rows(rows, tables->view, planes, end, why)) {
+  const YccPlanes base = std::move(planes);
+  if (!add_coded_rows(rows, tables->view, predict_from(base, threads), planes, end, why, threads)) {
     return Failure{DecodeFailure::level_damaged, "4Base " + why};
   }
 
@@ -124,7 +126,7 @@ std::optional<Failure> refine_to_four_base(std::span<const std::uint8_t> file,
 // then luma and chroma deltas added.
 std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file,
                                               const ImagePacHeader& header, YccPlanes& planes,
-                                              std::size_t first_sector) {
+                                              std::size_t first_sector, int threads) {
   if (first_sector == 0) {
     return Failure{DecodeFailure::level_damaged,
                    "16Base start unknown: no 4Base terminator and no header field"};
@@ -142,16 +144,14 @@ std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file
       read_tables(sector_range(file, table_sector, table_sector + sixteen_base_table_sectors), why);
   if (!tables) return Failure{DecodeFailure::level_damaged, "16Base " + why};
 
-  planes.luma = upsample(planes.luma);
-  planes.chroma1 = upsample(planes.chroma1);
-  planes.chroma2 = upsample(planes.chroma2);
-
   std::size_t rows_end = sectors_in(file);
   if (header.sector_after_sixteen_base > rows_sector) {
     rows_end = std::min<std::size_t>(rows_end, header.sector_after_sixteen_base);
   }
   CodedLevelEnd end;
-  if (!add_coded_rows(sector_range(file, rows_sector, rows_end), tables->view, planes, end, why)) {
+  const YccPlanes four_base = std::move(planes);
+  if (!add_coded_rows(sector_range(file, rows_sector, rows_end), tables->view,
+                      predict_from(four_base, threads), planes, end, why, threads)) {
     return Failure{DecodeFailure::level_damaged, "16Base " + why};
   }
   return std::nullopt;
@@ -159,12 +159,9 @@ std::optional<Failure> refine_to_sixteen_base(std::span<const std::uint8_t> file
 
 // Turns 16Base into 64Base: every plane upsampled, then the extension's
 // luma and chroma deltas added.
-std::optional<Failure> refine_to_sixty_four_base(const ExtensionData& extension,
-                                                 YccPlanes& planes) {
-  const int threads = thread_count();
-  planes.luma = upsample(planes.luma, threads);
-  planes.chroma1 = upsample(planes.chroma1, threads);
-  planes.chroma2 = upsample(planes.chroma2, threads);
+std::optional<Failure> refine_to_sixty_four_base(const ExtensionData& extension, YccPlanes& planes,
+                                                 int threads) {
+  planes = upsample(planes, threads);
   std::string why;
   if (!add_extension_deltas(extension.description, extension.files, planes, why, threads)) {
     return Failure{DecodeFailure::level_damaged, "64Base " + why};
@@ -189,7 +186,7 @@ DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std
 }
 
 DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level,
-                                      const ExtensionData* extension) {
+                                      const ExtensionData* extension, int threads) {
   DecodedPlanes result;
   auto fail = [&result](DecodeFailure kind, std::string why) {
     result.failure = kind;
@@ -218,56 +215,62 @@ DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level 
   if (level <= Level::base) return result;
 
   std::size_t sixteen_base_sector = 0;
-  if (auto failure = refine_to_four_base(file, *header, result.planes, sixteen_base_sector)) {
+  if (auto failure =
+          refine_to_four_base(file, *header, result.planes, sixteen_base_sector, threads)) {
     return fail(failure->kind, failure->why);
   }
   if (level == Level::four_base) return result;
 
-  if (auto failure = refine_to_sixteen_base(file, *header, result.planes, sixteen_base_sector)) {
+  if (auto failure =
+          refine_to_sixteen_base(file, *header, result.planes, sixteen_base_sector, threads)) {
     return fail(failure->kind, failure->why);
   }
   if (level == Level::sixteen_base) return result;
 
-  if (auto failure = refine_to_sixty_four_base(*extension, result.planes)) {
+  if (auto failure = refine_to_sixty_four_base(*extension, result.planes, threads)) {
     return fail(failure->kind, failure->why);
   }
   return result;
 }
 
-DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order) {
+DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order, int threads) {
   DecodeResult result;
   if (!planes) {
     result.failure = planes.failure;
     result.why = std::move(planes.why);
     return result;
   }
-  RgbImage stored = ycc_to_rgb(planes.planes, order);
-  planes.planes = {};
-  result.image = turn_counter_clockwise(std::move(stored), planes.quarter_turns);
+  const Size size = upright_size(planes.planes, planes.quarter_turns);
+  result.image = RgbImage(size.width, size.height, order);
+  fill_upright(planes.planes, planes.quarter_turns,
+               order == ChannelOrder::rgb ? PixelForm::rgb24 : PixelForm::bgr24,
+               result.image.pixels.data(), threads);
   return result;
 }
 
 DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level, ChannelOrder order,
-                              const ExtensionData* extension) {
-  return image_from_planes(decode_image_pac_planes(file, level, extension), order);
+                              const ExtensionData* extension, int threads) {
+  return image_from_planes(decode_image_pac_planes(file, level, extension, threads), order,
+                           threads);
 }
 
-DeepDecodeResult deep_image_from_planes(DecodedPlanes planes) {
+DeepDecodeResult deep_image_from_planes(DecodedPlanes planes, int threads) {
   DeepDecodeResult result;
   if (!planes) {
     result.failure = planes.failure;
     result.why = std::move(planes.why);
     return result;
   }
-  Rgb48Image stored = ycc_to_rgb48(planes.planes);
-  planes.planes = {};
-  result.image = turn_counter_clockwise(std::move(stored), planes.quarter_turns);
+  const Size size = upright_size(planes.planes, planes.quarter_turns);
+  result.image = Rgb48Image(size.width, size.height);
+  fill_upright(planes.planes, planes.quarter_turns, PixelForm::rgb48, result.image.pixels.data(),
+               threads);
   return result;
 }
 
 DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level,
-                                     const ExtensionData* extension) {
-  return deep_image_from_planes(decode_image_pac_planes(file, level, extension));
+                                     const ExtensionData* extension, int threads) {
+  return deep_image_from_planes(decode_image_pac_planes(file, level, extension, threads), threads);
 }
 
 }  // namespace pixmera::photocd

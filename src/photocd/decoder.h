@@ -8,6 +8,7 @@
 #include "photocd/image_pac_extension.h"
 #include "photocd/image_pac_header.h"
 #include "photocd/level.h"
+#include "photocd/parallel.h"
 #include "photocd/plane.h"
 
 namespace pixmera::photocd {
@@ -37,9 +38,12 @@ DecodeFailure check_level_request(const ImagePacHeader& header, Level level, std
 // Decodes `level` of the Image Pac held in `file`; 64Base also needs the
 // picture's extension (without it 64Base is absent). Every offset, table and
 // code is checked against the data, so any byte sequence is safe to pass.
+// The work is shared out among `threads` threads; the result, failures and
+// their reasons included, is the same for any number.
 DecodeResult decode_image_pac(std::span<const std::uint8_t> file, Level level,
                               ChannelOrder order = ChannelOrder::rgb,
-                              const ExtensionData* extension = nullptr);
+                              const ExtensionData* extension = nullptr,
+                              int threads = thread_count());
 
 // The same at 16 bits per channel (see ycc_to_rgb48).
 struct DeepDecodeResult {
@@ -50,7 +54,8 @@ struct DeepDecodeResult {
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
 DeepDecodeResult decode_image_pac_48(std::span<const std::uint8_t> file, Level level,
-                                     const ExtensionData* extension = nullptr);
+                                     const ExtensionData* extension = nullptr,
+                                     int threads = thread_count());
 
 // The YCC planes of `level` as stored (landscape, not turned), for callers
 // that check the decoder below the colour conversion. Luma at the level's
@@ -64,12 +69,13 @@ struct DecodedPlanes {
   explicit operator bool() const { return failure == DecodeFailure::none; }
 };
 DecodedPlanes decode_image_pac_planes(std::span<const std::uint8_t> file, Level level,
-                                      const ExtensionData* extension = nullptr);
+                                      const ExtensionData* extension = nullptr,
+                                      int threads = thread_count());
 
-// The upright picture from decoded planes, which it takes over and releases
-// once the colours are converted, so at most two copies of a picture (the
-// converted one and the turned one) are held at a time.
-DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order);
-DeepDecodeResult deep_image_from_planes(DecodedPlanes planes);
+// The upright picture from decoded planes, converted and turned in one pass
+// (orientation.h), in bands on the decoder's threads.
+DecodeResult image_from_planes(DecodedPlanes planes, ChannelOrder order,
+                               int threads = thread_count());
+DeepDecodeResult deep_image_from_planes(DecodedPlanes planes, int threads = thread_count());
 
 }  // namespace pixmera::photocd

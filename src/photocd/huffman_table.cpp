@@ -75,6 +75,21 @@ std::optional<HuffmanTable> HuffmanTable::parse(std::span<const std::uint8_t> by
       table.long_codes_.push_back({e.first, code});
     }
   }
+  // A code is known from the first `run_bits` bits when it fits in them:
+  // the bits after it cannot change which code a prefix code starts with.
+  for (std::uint32_t bits = 0; bits < table.runs_.size(); ++bits) {
+    Run& run = table.runs_[bits];
+    int codes = 0;
+    int length = 0;
+    while (codes < max_run) {
+      const std::uint32_t next16 = (bits << (max_code_bits - run_bits) << length) & 0xFFFF;
+      const Code code = table.lookup(next16);
+      if (code.length == 0 || length + code.length > run_bits) break;
+      run.delta[codes++] = code.delta;
+      length += code.length;
+    }
+    run.count_and_length = static_cast<std::uint8_t>(codes << 4 | length);
+  }
   consumed = size;
   return table;
 }

@@ -40,6 +40,23 @@ class HuffmanTable {
     return code.length != 0 ? code : lookup_long(next16);
   }
 
+  // The whole codes, up to three, that the next `run_bits` bits hold, so a
+  // decoder takes several samples per lookup: real pictures spend about four
+  // bits a sample. Four bytes: the deltas (unused ones 0), then the count
+  // (0 when the first code is longer or there is none; lookup() then tells
+  // which) in the high half and the bits the codes take in the low half.
+  static constexpr int run_bits = 12;
+  static constexpr int max_run = 3;
+  struct Run {
+    std::int8_t delta[max_run] = {};
+    std::uint8_t count_and_length = 0;
+
+    int count() const { return count_and_length >> 4; }
+    int length() const { return count_and_length & 15; }
+  };
+  static_assert(sizeof(Run) == 4 && run_bits < 16 && max_run < 16);
+  Run lookup_run(std::uint32_t next_run_bits) const { return runs_[next_run_bits]; }
+
  private:
   struct LongCode {
     std::uint32_t first;  // the code left-aligned in 16 bits
@@ -52,7 +69,8 @@ class HuffmanTable {
   // Indexed by the next 11 bits; length 0 where the code is longer or there
   // is none.
   std::array<Code, std::size_t{1} << short_code_bits> short_codes_{};
-  std::vector<LongCode> long_codes_;  // ascending by `first`
+  std::vector<LongCode> long_codes_;                    // ascending by `first`
+  std::array<Run, std::size_t{1} << run_bits> runs_{};  // indexed by the next 12 bits
 };
 
 }  // namespace pixmera::photocd

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <mutex>
 #include <utility>
 
@@ -310,16 +311,19 @@ bool add_extension_deltas(const ImagePacExtension& extension,
 
   for (const ExtensionLayer& layer : extension.layers) {
     Plane& plane = *targets[layer.component];
-    // Each piece keeps the first failure among its rows; the lowest failing
-    // row is reported. A failure anywhere stops the other pieces early.
+    // Each piece keeps the first failure among its rows and the lowest
+    // failing row is reported, as one thread working down the rows would
+    // report it. A failure stops the work on every row below it (rows
+    // further down cannot change the answer), never on a row above.
     std::vector<std::pair<int, std::string>> failures;
     std::mutex failures_lock;
-    std::atomic<bool> failed{false};
+    std::atomic<int> lowest_failure{std::numeric_limits<int>::max()};
     parallel_for(
         static_cast<std::size_t>(layer.height),
         [&](std::size_t begin, std::size_t end) {
-          for (std::size_t y = begin; y < end && !failed.load(std::memory_order_relaxed); ++y) {
+          for (std::size_t y = begin; y < end; ++y) {
             const int row = static_cast<int>(y);
+            if (row >= lowest_failure.load(std::memory_order_relaxed)) return;
             for (int s = 0; s < layer.sequences_per_row; ++s) {
               const SequencePointer& pointer =
                   layer.pointers[y * static_cast<std::size_t>(layer.sequences_per_row) +
@@ -330,7 +334,9 @@ bool add_extension_deltas(const ImagePacExtension& extension,
                   file, extension.files[pointer.file].name, layer, row, s,
                   plane.row(row) + static_cast<std::ptrdiff_t>(s) * layer.sequence_length);
               if (!failure.empty()) {
-                failed.store(true, std::memory_order_relaxed);
+                int lowest = lowest_failure.load(std::memory_order_relaxed);
+                while (row < lowest && !lowest_failure.compare_exchange_weak(lowest, row)) {
+                }
                 const std::lock_guard<std::mutex> hold(failures_lock);
                 failures.emplace_back(row, std::move(failure));
                 return;

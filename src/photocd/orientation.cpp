@@ -4,10 +4,16 @@
 #include <cstddef>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace pixmera::photocd {
 
 namespace {
+
+// Bands of about this many bytes: enough rows that a thread's share is
+// worth starting it for, few enough that a handful of bands stay in the
+// second-level cache while they wait to be written.
+constexpr std::size_t band_bytes = std::size_t{512} << 10;
 
 // Square tiles keep both the rows read and the rows written in cache while a
 // quarter turn walks one image by rows and the other by columns.
@@ -89,6 +95,106 @@ RgbImage turn_counter_clockwise(RgbImage image, int quarter_turns) {
 
 Rgb48Image turn_counter_clockwise(Rgb48Image image, int quarter_turns) {
   return turn(std::move(image), quarter_turns);
+}
+
+Size upright_size(const YccPlanes& planes, int quarter_turns) {
+  const Size stored{planes.luma.width, planes.luma.height};
+  return (quarter_turns & 1) != 0 ? Size{stored.height, stored.width} : stored;
+}
+
+void upright_rows(const YccPlanes& planes, int quarter_turns, PixelForm form, int begin, int end,
+                  std::uint8_t* out) {
+  const int w = planes.luma.width;
+  const int h = planes.luma.height;
+  const std::size_t pixel = bytes_per_pixel(form);
+  const std::size_t row_bytes =
+      static_cast<std::size_t>(upright_size(planes, quarter_turns).width) * pixel;
+  const int rows = end - begin;
+  switch (quarter_turns & 3) {
+    case 0:
+      for (int r = begin; r < end; ++r) {
+        convert_pixels(planes, r, 0, w, form,
+                       out + static_cast<std::size_t>(r - begin) * row_bytes);
+      }
+      return;
+    case 2: {
+      // Upright row r is stored row h - 1 - r, right to left.
+      std::vector<std::uint8_t> stored(row_bytes);
+      for (int r = begin; r < end; ++r) {
+        convert_pixels(planes, h - 1 - r, 0, w, form, stored.data());
+        std::uint8_t* to = out + static_cast<std::size_t>(r - begin) * row_bytes;
+        for (int x = 0; x < w; ++x) {
+          std::memcpy(to + static_cast<std::size_t>(w - 1 - x) * pixel,
+                      stored.data() + static_cast<std::size_t>(x) * pixel, pixel);
+        }
+      }
+      return;
+    }
+    default: {
+      // Upright rows are stored columns. Counter-clockwise, stored (x, y)
+      // lands at (y, w - 1 - x): the band is columns w - end .. w - 1 - begin,
+      // the last of them first. Clockwise, (x, y) lands at (h - 1 - y, x): the
+      // band is columns begin .. end - 1. Walking the stored rows in order
+      // fills every upright row of the band a pixel at a time, so only one
+      // cache line per upright row is being written at any moment.
+      const bool clockwise = (quarter_turns & 3) == 3;
+      const int first_column = clockwise ? begin : w - end;
+      std::vector<std::uint8_t> stored(static_cast<std::size_t>(rows) * pixel);
+      for (int y = 0; y < h; ++y) {
+        convert_pixels(planes, y, first_column, rows, form, stored.data());
+        const std::size_t column = static_cast<std::size_t>(clockwise ? h - 1 - y : y) * pixel;
+        for (int i = 0; i < rows; ++i) {
+          const int upright_row = clockwise ? i : rows - 1 - i;
+          std::memcpy(out + static_cast<std::size_t>(upright_row) * row_bytes + column,
+                      stored.data() + static_cast<std::size_t>(i) * pixel, pixel);
+        }
+      }
+      return;
+    }
+  }
+}
+
+namespace {
+
+std::size_t rows_per_band(const YccPlanes& planes, int quarter_turns, PixelForm form) {
+  const std::size_t row_bytes =
+      static_cast<std::size_t>(upright_size(planes, quarter_turns).width) * bytes_per_pixel(form);
+  return std::max<std::size_t>(1, band_bytes / row_bytes);
+}
+
+}  // namespace
+
+void fill_upright(const YccPlanes& planes, int quarter_turns, PixelForm form, std::uint8_t* out,
+                  int threads) {
+  const Size size = upright_size(planes, quarter_turns);
+  const std::size_t row_bytes = static_cast<std::size_t>(size.width) * bytes_per_pixel(form);
+  const std::size_t band = rows_per_band(planes, quarter_turns, form);
+  const std::size_t bands = (static_cast<std::size_t>(size.height) + band - 1) / band;
+  parallel_for(
+      bands,
+      [&](std::size_t first_band, std::size_t end_band) {
+        for (std::size_t b = first_band; b < end_band; ++b) {
+          const std::size_t begin = b * band;
+          const std::size_t end = std::min(begin + band, static_cast<std::size_t>(size.height));
+          upright_rows(planes, quarter_turns, form, static_cast<int>(begin), static_cast<int>(end),
+                       out + begin * row_bytes);
+        }
+      },
+      threads);
+}
+
+bool hand_over_upright(const YccPlanes& planes, int quarter_turns, PixelForm form,
+                       const std::function<bool(std::span<const std::uint8_t>)>& sink,
+                       int threads) {
+  const Size size = upright_size(planes, quarter_turns);
+  const std::size_t row_bytes = static_cast<std::size_t>(size.width) * bytes_per_pixel(form);
+  return ordered_bands(
+      static_cast<std::size_t>(size.height), rows_per_band(planes, quarter_turns, form), row_bytes,
+      [&](std::size_t begin, std::size_t end, std::uint8_t* out) {
+        upright_rows(planes, quarter_turns, form, static_cast<int>(begin), static_cast<int>(end),
+                     out);
+      },
+      sink, threads);
 }
 
 }  // namespace pixmera::photocd

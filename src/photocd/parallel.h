@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <span>
 
 namespace pixmera::photocd {
 
@@ -22,5 +24,18 @@ int thread_count();
 // order wins.
 void parallel_for(std::size_t count, const std::function<void(std::size_t, std::size_t)>& body,
                   int threads = thread_count());
+
+// Makes `count` items in bands of `band` items and hands the bands over in
+// order: produce(begin, end, out) fills `out` with items [begin, end),
+// `item_bytes` each, on up to `threads` threads, while the calling thread
+// passes each finished band to consume() (a file write, say), so producing
+// the next bands overlaps consuming this one. Returns false as soon as
+// consume() does, after the producers have stopped. An exception from either
+// side reaches the caller after every thread has ended. With one thread
+// everything runs on the calling thread, band after band.
+bool ordered_bands(std::size_t count, std::size_t band, std::size_t item_bytes,
+                   const std::function<void(std::size_t, std::size_t, std::uint8_t*)>& produce,
+                   const std::function<bool(std::span<const std::uint8_t>)>& consume,
+                   int threads = thread_count());
 
 }  // namespace pixmera::photocd

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "photocd/parallel.h"
 #include "photocd/plane.h"
 
 namespace pixmera::photocd {
@@ -18,5 +19,12 @@ std::string ppm48_header(int width, int height);
 // returns false. Returns false then, or for a picture without pixels.
 bool write_ppm48(const Rgb48Image& image,
                  const std::function<bool(std::span<const std::uint8_t>)>& sink);
+
+// The same file for the upright picture of decoded planes (orientation.h),
+// converted band by band on `threads` threads while the sink takes the bands
+// before.
+bool write_ppm48(const YccPlanes& planes, int quarter_turns,
+                 const std::function<bool(std::span<const std::uint8_t>)>& sink,
+                 int threads = thread_count());
 
 }  // namespace pixmera::photocd

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "photocd/orientation.h"
+
 namespace pixmera::photocd {
 
 namespace {
@@ -28,12 +30,25 @@ std::array<std::uint8_t, tga_header_bytes> tga_header(int width, int height) {
   return header;
 }
 
+namespace {
+
+bool fits_the_format(int width, int height) {
+  return width > 0 && height > 0 && width <= max_dimension && height <= max_dimension;
+}
+
+}  // namespace
+
+bool write_tga(const YccPlanes& planes, int quarter_turns,
+               const std::function<bool(std::span<const std::uint8_t>)>& sink, int threads) {
+  const Size size = upright_size(planes, quarter_turns);
+  if (!fits_the_format(size.width, size.height)) return false;
+  return sink(tga_header(size.width, size.height)) &&
+         hand_over_upright(planes, quarter_turns, PixelForm::bgr24, sink, threads);
+}
+
 bool write_tga(const RgbImage& image,
                const std::function<bool(std::span<const std::uint8_t>)>& sink) {
-  if (image.width <= 0 || image.height <= 0 || image.width > max_dimension ||
-      image.height > max_dimension) {
-    return false;
-  }
+  if (!fits_the_format(image.width, image.height)) return false;
   const auto header = tga_header(image.width, image.height);
   if (!sink(header)) return false;
 

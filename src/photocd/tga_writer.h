@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 
+#include "photocd/parallel.h"
 #include "photocd/plane.h"
 
 namespace pixmera::photocd {
@@ -21,5 +22,12 @@ std::array<std::uint8_t, tga_header_bytes> tga_header(int width, int height);
 // when the picture is too large for the format's 16-bit sizes.
 bool write_tga(const RgbImage& image,
                const std::function<bool(std::span<const std::uint8_t>)>& sink);
+
+// The same file for the upright picture of decoded planes (orientation.h),
+// converted band by band on `threads` threads while the sink takes the bands
+// before, so the picture is never held whole.
+bool write_tga(const YccPlanes& planes, int quarter_turns,
+               const std::function<bool(std::span<const std::uint8_t>)>& sink,
+               int threads = thread_count());
 
 }  // namespace pixmera::photocd

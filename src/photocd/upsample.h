@@ -23,4 +23,8 @@ void blend_rows(const std::uint8_t* above, const std::uint8_t* below, int width,
 // result for any number.
 Plane upsample(const Plane& source, int threads = 1);
 
+// All three planes at twice the width and height, their rows shared out
+// among `threads` threads together (one start of the threads, not three).
+YccPlanes upsample(const YccPlanes& source, int threads = 1);
+
 }  // namespace pixmera::photocd

@@ -2,6 +2,7 @@
 // at C1 = 156 and C2 = 137, 111.40 and 135.64 steps per unit of chroma.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "photocd/plane.h"
@@ -34,5 +35,16 @@ struct Rgb48 {
 };
 Rgb48 ycc_to_rgb48(std::uint8_t y, std::uint8_t c1, std::uint8_t c2);
 Rgb48Image ycc_to_rgb48(const YccPlanes& planes);
+
+// How converted pixels are laid out: three bytes in RGB or BGR order, or six
+// (red, green, blue at 16 bits, each big-endian).
+enum class PixelForm : std::uint8_t { rgb24, bgr24, rgb48 };
+std::size_t bytes_per_pixel(PixelForm form);
+
+// Pixels `first` to `first + count - 1` of row `y`, the same values the whole
+// picture conversions give there; each row, and each part of one, can be
+// converted on its own.
+void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelForm form,
+                    std::uint8_t* out);
 
 }  // namespace pixmera::photocd

@@ -8,6 +8,9 @@
 
 #include "photocd/image_pac_header.h"
 #include "photocd/orientation.h"
+#include "photocd/ppm_writer.h"
+#include "photocd/tga_writer.h"
+#include "photocd/ycc_to_rgb.h"
 #include "test_support.h"
 
 namespace pixmera::photocd {
@@ -131,6 +134,100 @@ TEST(Decoder, IndexesMapToLevels) {
   const DecodeResult without_files = decode_image_pac(pro, Level::sixty_four_base);
   EXPECT_EQ(without_files.failure, DecodeFailure::level_absent);
   EXPECT_NE(without_files.why.find("none was found"), std::string::npos) << without_files.why;
+}
+
+// The converter's two files, a 24-bit TGA and a 16-bit PPM, of one level.
+struct Outputs {
+  DecodeFailure failure = DecodeFailure::none;
+  std::string why;
+  std::vector<std::uint8_t> tga;
+  std::vector<std::uint8_t> ppm;
+};
+
+Outputs outputs(std::span<const std::uint8_t> file, Level level, int threads) {
+  const DecodedPlanes planes = decode_image_pac_planes(file, level, nullptr, threads);
+  Outputs out{planes.failure, planes.why, {}, {}};
+  if (!planes) return out;
+  const auto into = [](std::vector<std::uint8_t>& bytes) {
+    return [&bytes](std::span<const std::uint8_t> piece) {
+      bytes.insert(bytes.end(), piece.begin(), piece.end());
+      return true;
+    };
+  };
+  EXPECT_TRUE(write_tga(planes.planes, planes.quarter_turns, into(out.tga), threads));
+  EXPECT_TRUE(write_ppm48(planes.planes, planes.quarter_turns, into(out.ppm), threads));
+  return out;
+}
+
+// Every level of a file in all four turns (16Base, the slowest, in two of
+// them), written band by band on one, two and three threads: the same bytes
+// each time, and the bytes of the whole picture converted first and turned
+// after.
+TEST(Decoder, SameFilesWhateverTheThreadCountInEveryTurn) {
+  for (int field = 0; field <= 3; ++field) {
+    auto bytes = kodak_16base();
+    bytes[0xE02] = static_cast<std::uint8_t>(0x08 | field);
+    for (int index = 0; index <= (field == 0 || field == 3 ? 5 : 4); ++index) {
+      const Level level = level_for_index(static_cast<std::uint64_t>(index));
+      const std::string where =
+          "field " + std::to_string(field) + ", index " + std::to_string(index);
+      const Outputs one = outputs(bytes, level, 1);
+      ASSERT_EQ(one.failure, DecodeFailure::none) << where << ": " << one.why;
+      for (int threads : {2, 3}) {
+        const Outputs several = outputs(bytes, level, threads);
+        EXPECT_TRUE(several.tga == one.tga) << where << ", " << threads << " threads";
+        EXPECT_TRUE(several.ppm == one.ppm) << where << ", " << threads << " threads";
+      }
+      if (index < 4) continue;
+      const DecodedPlanes planes = decode_image_pac_planes(bytes, level, nullptr, 1);
+      std::vector<std::uint8_t> tga;
+      std::vector<std::uint8_t> ppm;
+      const auto append = [](std::vector<std::uint8_t>& to) {
+        return [&to](std::span<const std::uint8_t> piece) {
+          to.insert(to.end(), piece.begin(), piece.end());
+          return true;
+        };
+      };
+      ASSERT_TRUE(
+          write_tga(turn_counter_clockwise(ycc_to_rgb(planes.planes, ChannelOrder::bgr), field),
+                    append(tga)));
+      ASSERT_TRUE(
+          write_ppm48(turn_counter_clockwise(ycc_to_rgb48(planes.planes), field), append(ppm)));
+      EXPECT_TRUE(tga == one.tga) << where;
+      EXPECT_TRUE(ppm == one.ppm) << where;
+    }
+  }
+}
+
+// Cuts and changed bytes all through the 4Base and 16Base data fail the
+// same level for the same reason on any number of threads, or decode to the
+// same picture when the change happens to leave a valid level.
+TEST(Decoder, DamagedFilesFailAlikeOnAnyNumberOfThreads) {
+  const std::size_t rows = sixteen_base_offset(14);
+  const std::size_t size = kodak_16base().size();
+  int failed = 0;
+  for (int k = 1; k <= 8; ++k) {
+    const std::size_t cut = rows + (size - rows) * static_cast<std::size_t>(k) / 9;
+    const std::size_t changed = 389 * sector_bytes + (size - 389 * sector_bytes) * k / 9;
+    for (const bool cutting : {true, false}) {
+      auto bytes = kodak_16base();
+      if (cutting) {
+        bytes.resize(cut);
+      } else {
+        bytes[changed] ^= 0x5A;
+        bytes[changed + 1] = 0xFF;
+      }
+      const std::string where =
+          (cutting ? "cut at " : "changed at ") + std::to_string(cutting ? cut : changed);
+      const Outputs one = outputs(bytes, Level::sixteen_base, 1);
+      const Outputs several = outputs(bytes, Level::sixteen_base, 3);
+      EXPECT_EQ(several.failure, one.failure) << where;
+      EXPECT_EQ(several.why, one.why) << where;
+      EXPECT_TRUE(several.tga == one.tga) << where;
+      failed += one.failure != DecodeFailure::none;
+    }
+  }
+  EXPECT_GE(failed, 8) << "every cut fails 16Base";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "photocd/convert/extension_files.h"
 #include "photocd/convert/file_io.h"
@@ -78,25 +79,31 @@ TEST(ProDisc, PlanesAreExactlyTheGeneratorsOwn) {
   }
 }
 
+// The turned 64Base picture, both as the 24-bit TGA and as the 16-bit PPM.
 TEST(ProDisc, SamePictureWhateverTheThreadCount) {
   const fs::path out = fs::path(testing::failure_output_dir()).parent_path() / "pro-disc-threads";
   fs::create_directories(out);
-  std::vector<std::uint8_t> first;
-  for (const char* threads : {"1", "2", "3"}) {
-    const ThreadSetting setting(threads);
-    const std::string tga = (out / "picture.tga").string();
-    const std::vector<std::string> owned{
-        "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", picture_of(lower) + "[6]", tga};
-    const std::vector<std::string_view> arguments(owned.begin(), owned.end());
-    std::string message;
-    ASSERT_EQ(run_convert(arguments, message), convert_exit_success) << threads << ": " << message;
-    const auto bytes = testing::read_bytes(tga);
-    fs::remove(tga);
-    EXPECT_EQ(bytes.size(), 18u + 6144u * 4096u * 3u);
-    if (first.empty()) {
-      first = bytes;
-    } else {
-      EXPECT_TRUE(bytes == first) << threads << " threads";
+  for (const bool deep : {false, true}) {
+    std::vector<std::uint8_t> first;
+    for (const char* threads : {"1", "2", "3"}) {
+      if (deep && std::string_view(threads) == "2") continue;
+      const ThreadSetting setting(threads);
+      const std::string picture = (out / (deep ? "picture.ppm" : "picture.tga")).string();
+      std::vector<std::string> owned{"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft"};
+      if (deep) owned.insert(owned.end(), {"-depth", "16"});
+      owned.insert(owned.end(), {picture_of(lower) + "[6]", picture});
+      const std::vector<std::string_view> arguments(owned.begin(), owned.end());
+      std::string message;
+      ASSERT_EQ(run_convert(arguments, message), convert_exit_success)
+          << threads << ": " << message;
+      const auto bytes = testing::read_bytes(picture);
+      fs::remove(picture);
+      EXPECT_EQ(bytes.size(), deep ? 6144u * 4096u * 6u + 19u : 18u + 6144u * 4096u * 3u);
+      if (first.empty()) {
+        first = bytes;
+      } else {
+        EXPECT_TRUE(bytes == first) << threads << " threads" << (deep ? ", 16 bits" : "");
+      }
     }
   }
   fs::remove_all(out);

@@ -1,6 +1,8 @@
 #include "fuzz_inputs.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -22,11 +24,35 @@ std::vector<std::uint8_t> read_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Every input is decoded on one thread and on several, which must give the
+// same answer: the same picture, or the same failure for the same reason.
+// Three threads split the work unevenly on any machine.
+constexpr int several_threads = 3;
+
+void same_or_abort(bool same, const char* what) {
+  if (same) return;
+  std::fprintf(stderr, "%s differs between one thread and %d\n", what, several_threads);
+  std::abort();
+}
+
+bool same_planes(const YccPlanes& a, const YccPlanes& b) {
+  return a.luma.samples == b.luma.samples && a.chroma1.samples == b.chroma1.samples &&
+         a.chroma2.samples == b.chroma2.samples;
+}
+
 }  // namespace
 
 void decode_file_input(std::span<const std::uint8_t> input) {
   for (std::uint64_t index = 0; index <= 6; ++index) {
-    (void)decode_image_pac(input, level_for_index(index));
+    const Level level = level_for_index(index);
+    const DecodeResult one = decode_image_pac(input, level, ChannelOrder::rgb, nullptr, 1);
+    const DecodeResult several =
+        decode_image_pac(input, level, ChannelOrder::rgb, nullptr, several_threads);
+    same_or_abort(one.failure == several.failure && one.why == several.why &&
+                      one.image.width == several.image.width &&
+                      one.image.height == several.image.height &&
+                      one.image.pixels == several.image.pixels,
+                  "a whole file's decode");
   }
 }
 
@@ -51,11 +77,31 @@ void decode_rows_input(std::span<const std::uint8_t> input) {
   CodedLevelTables view;
   for (std::size_t i = 0; i < tables.size(); ++i) view.plane[i] = &tables[i];
 
-  YccPlanes planes{Plane(width, height), Plane(width / 2, height / 2),
-                   Plane(width / 2, height / 2)};
-  CodedLevelEnd end;
-  std::string why;
-  (void)add_coded_rows(body.subspan(rows_offset), view, planes, end, why);
+  // A prediction that differs from sample to sample, so a delta added to
+  // the wrong row or twice shows.
+  const auto predict = [&](YccPlanes& planes) {
+    planes = {Plane(width, height), Plane(width / 2, height / 2), Plane(width / 2, height / 2)};
+    for (Plane* plane : {&planes.luma, &planes.chroma1, &planes.chroma2}) {
+      for (std::size_t i = 0; i < plane->samples.size(); ++i) {
+        plane->samples[i] = static_cast<std::uint8_t>(i * 37 + plane->width);
+      }
+    }
+  };
+  const std::span<const std::uint8_t> rows = body.subspan(rows_offset);
+  YccPlanes one;
+  predict(one);
+  CodedLevelEnd one_end;
+  std::string one_why;
+  const bool one_ok = add_coded_rows(rows, view, one, one_end, one_why);
+  YccPlanes several;
+  CodedLevelEnd several_end;
+  std::string several_why;
+  const bool several_ok =
+      add_coded_rows(rows, view, predict, several, several_end, several_why, several_threads);
+  same_or_abort(one_ok == several_ok && one_why == several_why &&
+                    one_end.terminator_end == several_end.terminator_end &&
+                    (!one_ok || same_planes(one, several)),
+                "the coded rows' decode");
 }
 
 PatchTemplates load_patch_templates(const std::string& pcd_dir) {
@@ -104,14 +150,19 @@ void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplate
   }
   // The planes are the decoder's whole answer to these changes; colour and
   // turning are the same code for every input and would only slow the runs.
-  (void)decode_image_pac_planes(file, level);
+  const DecodedPlanes one = decode_image_pac_planes(file, level, nullptr, 1);
+  const DecodedPlanes several = decode_image_pac_planes(file, level, nullptr, several_threads);
+  same_or_abort(one.failure == several.failure && one.why == several.why &&
+                    one.quarter_turns == several.quarter_turns &&
+                    same_planes(one.planes, several.planes),
+                "a changed Image Pac's decode");
 }
 
 bool decode_extension_input(std::span<const std::uint8_t> input) {
   if (input.size() < 3) return false;
   const Size luma{2 * (1 + input[0] % 32), 2 * (1 + input[1] % 16)};
   const std::size_t file_count = 1 + (input[2] & 3u);
-  const int threads = (input[2] & 4u) != 0 ? 2 : 1;
+  const int threads = (input[2] & 4u) != 0 ? 2 : several_threads;
   std::size_t at = 3;
   if (input.size() < at + 2 * file_count) return false;
   std::vector<std::size_t> lengths;
@@ -129,12 +180,23 @@ bool decode_extension_input(std::span<const std::uint8_t> input) {
   std::string why;
   const auto extension = read_extension_info(info, luma, why);
   if (!extension) return false;
-  YccPlanes planes{Plane(luma.width, luma.height), Plane(luma.width / 2, luma.height / 2),
-                   Plane(luma.width / 2, luma.height / 2)};
-  for (Plane* plane : {&planes.luma, &planes.chroma1, &planes.chroma2}) {
-    std::fill(plane->samples.begin(), plane->samples.end(), 128);
-  }
-  return add_extension_deltas(*extension, files, planes, why, threads);
+  const auto decode = [&](int thread_count, std::string& reason, YccPlanes& planes) {
+    planes = {Plane(luma.width, luma.height), Plane(luma.width / 2, luma.height / 2),
+              Plane(luma.width / 2, luma.height / 2)};
+    for (Plane* plane : {&planes.luma, &planes.chroma1, &planes.chroma2}) {
+      std::fill(plane->samples.begin(), plane->samples.end(), 128);
+    }
+    return add_extension_deltas(*extension, files, planes, reason, thread_count);
+  };
+  YccPlanes one;
+  const bool decoded = decode(1, why, one);
+  YccPlanes several;
+  std::string several_why;
+  const bool several_decoded = decode(threads, several_why, several);
+  same_or_abort(
+      decoded == several_decoded && why == several_why && (!decoded || same_planes(one, several)),
+      "the extension's decode");
+  return decoded;
 }
 
 std::vector<std::uint8_t> extension_input(int luma_width, int luma_height,

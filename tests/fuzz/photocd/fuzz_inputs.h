@@ -1,5 +1,7 @@
 // How each PhotoCD fuzzer reads its input. Shared with the regression test,
-// which replays every kept input through the same functions.
+// which replays every kept input through the same functions. Each input is
+// decoded on one thread and on several; when the two answers differ (the
+// picture, or the failure and its reason), the process aborts.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +38,8 @@ void decode_patch_input(std::span<const std::uint8_t> input, const PatchTemplate
 
 // An Image Pac extension on a small level. Byte 0 picks the luma width
 // (2..64), byte 1 the height (2..32), both even; byte 2 the number of .ICR
-// files (bits 0-1, 1..4) and whether two threads decode (bit 2). Then one
+// files (bits 0-1, 1..4) and whether two threads (bit 2 set) or three decode
+// beside the one thread. Then one
 // 16-bit length per file, the files back to back, and INFO.IC as the rest.
 // The files stand for the names INFO.IC lists, in its order. Returns whether
 // the level decoded.
