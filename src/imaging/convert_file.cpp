@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "imaging/buffered_file.h"
@@ -16,9 +18,6 @@
 namespace pixmera {
 
 namespace {
-
-constexpr int kFirstSubImage = 6;
-constexpr auto kPauseAfterConverter = std::chrono::milliseconds(30);
 
 void pause_after_converter() { std::this_thread::sleep_for(kPauseAfterConverter); }
 
@@ -136,12 +135,16 @@ ConversionResult decoding_failure(const std::string& input_path, const std::stri
   return result;
 }
 
-ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path) {
+// `decoded_ahead`: the converter's attempts were made ahead of time, and
+// their picture (if any) is at `tga_path`. `decoded` is called once the
+// picture is loaded for good, before the chain.
+ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path,
+                                  bool decoded_ahead, const std::function<void()>& decoded) {
   const std::string converter = find_converter();
   const bool sixteen_bits = wants_sixteen_bits();
-  for (int index = kFirstSubImage; index >= 0 && !file_exists(tga_path); --index) {
-    run_converter(converter, input_path, index, tga_path, sixteen_bits);
-    pause_after_converter();
+  if (!decoded_ahead) {
+    run_converter_attempts(converter, input_path, tga_path, sixteen_bits, nullptr,
+                           pause_after_converter);
   }
   Image picture = load_decoded_picture(tga_path, input_path);
   if (width_of(picture) == 0 || height_of(picture) == 0) {
@@ -163,6 +166,7 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
     }
     g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
   }
+  decoded();
 
   const Resolution resolution = read_resolution(picture.get());
   std::string_view failed_operation;
@@ -219,20 +223,54 @@ int32_t dots_per_metre(double dots_per_inch) {
   return static_cast<int32_t>(value);
 }
 
-ConversionResult convert_current_file() {
-  const std::string input_path = g_current_file.input_path;
+namespace {
+
+// The converter's picture for an input: the input's name without its
+// extension in the configuration folder, a PPM when a 16-bit picture is
+// asked for (the format ImageMagick writes 16 bits to for "-depth 16"),
+// else a TGA.
+std::string decoded_picture_path(const std::string& input_path) {
   const std::string name(file_name_of(input_path));
   const size_t dot = name.find_last_of('.');
-  // A 16-bit picture comes as a PPM, the format ImageMagick writes 16 bits
-  // to when asked for "-depth 16"; everything else as a TGA.
-  const std::string tga_path = configuration_folder() +
-                               (dot == std::string::npos ? name : name.substr(0, dot)) +
-                               (wants_sixteen_bits() ? ".ppm" : ".tga");
-  if (file_exists(tga_path)) delete_file(tga_path);
+  return configuration_folder() + (dot == std::string::npos ? name : name.substr(0, dot)) +
+         (wants_sixteen_bits() ? ".ppm" : ".tga");
+}
 
-  const ConversionResult result = convert_and_save(input_path, tga_path);
+}  // namespace
 
-  if (file_exists(tga_path)) delete_file(tga_path);
+ConversionResult convert_current_file() {
+  std::unique_ptr<ConverterAhead> none;
+  return convert_current_file(none, nullptr);
+}
+
+ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
+                                      const std::string* next_input) {
+  const std::string input_path = g_current_file.input_path;
+  const std::string tga_path = decoded_picture_path(input_path);
+  const bool decoded_ahead =
+      ahead && ahead->input_path() == input_path && ahead->picture_path() == tga_path;
+  if (decoded_ahead) {
+    ahead->take_over();
+  } else {
+    ahead.reset();
+    if (file_exists(tga_path)) delete_file(tga_path);
+  }
+  ahead.reset();
+
+  // Once this picture is loaded its file has done its work: it goes now,
+  // so the next file's picture, which may have the same name, can take its
+  // place while this one goes through the chain.
+  bool next_started = false;
+  const auto start_next = [&] {
+    if (next_input == nullptr) return;
+    if (file_exists(tga_path)) delete_file(tga_path);
+    ahead = std::make_unique<ConverterAhead>(*next_input, decoded_picture_path(*next_input),
+                                             find_converter(), wants_sixteen_bits());
+    next_started = true;
+  };
+  const ConversionResult result = convert_and_save(input_path, tga_path, decoded_ahead, start_next);
+
+  if (!next_started && file_exists(tga_path)) delete_file(tga_path);
   g_current_file.input_path = input_path;
   return result;
 }

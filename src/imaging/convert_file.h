@@ -2,10 +2,17 @@
 // becomes one output file.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "imaging/image.h"
@@ -39,6 +46,60 @@ struct ConversionResult {
 // path is left in the current-file record; otherwise the result says why.
 ConversionResult convert_current_file();
 
+// The converter is asked for the sub-images from this index down to 0 until
+// one attempt leaves a picture, and each run is followed by the pause.
+inline constexpr int kFirstSubImage = 6;
+inline constexpr std::chrono::milliseconds kPauseAfterConverter{30};
+
+// Those attempts, each pause made by `pause`. With `cancel` given, they stop
+// as soon as it becomes true, a run in progress killed.
+void run_converter_attempts(const std::string& converter, const std::string& input_path,
+                            const std::string& picture_path, bool sixteen_bits,
+                            const std::atomic<bool>* cancel, const std::function<void()>& pause);
+
+// The converter's attempts for one file (indexes 6 down to 0 until one
+// leaves a picture, each followed by its pause, exactly as the per-file
+// step makes them) on a thread of their own, started ahead of the file's
+// turn. Destroying it without take_over() stops the attempts (killing a run
+// in progress) and deletes whatever picture they left.
+class ConverterAhead {
+ public:
+  ConverterAhead(std::string input_path, std::string picture_path, std::string converter,
+                 bool sixteen_bits);
+  ~ConverterAhead();
+  ConverterAhead(const ConverterAhead&) = delete;
+  ConverterAhead& operator=(const ConverterAhead&) = delete;
+
+  const std::string& input_path() const { return input_path_; }
+  const std::string& picture_path() const { return picture_path_; }
+  // Waits for the attempts to end; the picture, if any, is then the
+  // caller's to load and delete.
+  void take_over();
+
+ private:
+  void attempt();
+
+  std::string input_path_;
+  std::string picture_path_;
+  std::string converter_;
+  bool sixteen_bits_;
+  std::atomic<bool> cancel_{false};
+  std::mutex lock_;
+  std::condition_variable cancelled_;
+  bool taken_ = false;
+  std::thread thread_;
+};
+
+// The per-file step for a batch. When `ahead` holds the attempts made ahead
+// for the current input, their picture is used instead of running the
+// converter again; otherwise `ahead` is discarded. When `next_input` is
+// given, the attempts for it start into `ahead` as soon as the current
+// picture is loaded, so the converter works on the next file while this one
+// goes through the chain and is saved. The result is the one
+// convert_current_file() gives.
+ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
+                                      const std::string* next_input);
+
 // FreeImage save flags for an output extension, from its settings.
 int32_t compute_save_flags(std::string_view extension);
 
@@ -55,8 +116,10 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
                                              bool sixteen_bits = false);
 // Runs the converter once; when it hangs past its time limit or crashes, any
 // file it left at `tga_path` is deleted, so the attempt counts as failed.
+// `cancel` becoming true ends the run the same way.
 void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path, bool sixteen_bits = false);
+                   const std::string& tga_path, bool sixteen_bits = false,
+                   const std::atomic<bool>* cancel = nullptr);
 
 // The picture a converter left, in whatever format its first bytes show
 // (FreeImage's file type): a TGA, or a 16-bit PPM, which load_ppm48 reads.

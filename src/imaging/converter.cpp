@@ -1,6 +1,7 @@
 // The external PhotoCD converter: a helper program that writes one sub-image
 // of a PhotoCD file as a TGA picture.
 #include <cstdlib>
+#include <filesystem>
 
 #include "imaging/buffered_file.h"
 #include "imaging/convert_file.h"
@@ -53,16 +54,79 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
 }
 
 void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path, bool sixteen_bits) {
+                   const std::string& tga_path, bool sixteen_bits,
+                   const std::atomic<bool>* cancel) {
   if (converter.empty()) return;
-  const RunResult result =
-      run_program(converter, converter_arguments(input_path, index, tga_path, sixteen_bits),
-                  converter_timeout());
-  // A converter that hung or crashed may have left half a picture behind;
-  // it must not be taken for a result.
-  if (result.outcome == RunOutcome::TimedOut || result.outcome == RunOutcome::Signalled) {
+  const std::vector<std::string> arguments =
+      converter_arguments(input_path, index, tga_path, sixteen_bits);
+  const RunResult result = cancel != nullptr
+                               ? run_program(converter, arguments, converter_timeout(), *cancel)
+                               : run_program(converter, arguments, converter_timeout());
+  // A converter that hung, crashed or was stopped may have left half a
+  // picture behind; it must not be taken for a result.
+  if (result.outcome == RunOutcome::TimedOut || result.outcome == RunOutcome::Signalled ||
+      result.outcome == RunOutcome::Cancelled) {
     delete_file(tga_path);
   }
+}
+
+void run_converter_attempts(const std::string& converter, const std::string& input_path,
+                            const std::string& picture_path, bool sixteen_bits,
+                            const std::atomic<bool>* cancel, const std::function<void()>& pause) {
+  for (int index = kFirstSubImage; index >= 0 && !file_exists(picture_path); --index) {
+    if (cancel != nullptr && cancel->load()) return;
+    run_converter(converter, input_path, index, picture_path, sixteen_bits, cancel);
+    pause();
+  }
+}
+
+namespace {
+
+// Our converter writes its picture to ".<name>.<random>.tmp" beside it and
+// renames it at the end; one killed before that leaves the temporary file.
+void delete_converter_leftovers(const std::string& picture_path) {
+  const std::filesystem::path picture(picture_path);
+  const std::string prefix = "." + picture.filename().string() + ".";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(picture.parent_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(prefix) && name.ends_with(".tmp")) delete_file(entry.path().string());
+  }
+}
+
+}  // namespace
+
+ConverterAhead::ConverterAhead(std::string input_path, std::string picture_path,
+                               std::string converter, bool sixteen_bits)
+    : input_path_(std::move(input_path)),
+      picture_path_(std::move(picture_path)),
+      converter_(std::move(converter)),
+      sixteen_bits_(sixteen_bits),
+      thread_([this] { attempt(); }) {}
+
+void ConverterAhead::attempt() {
+  if (file_exists(picture_path_)) delete_file(picture_path_);
+  run_converter_attempts(converter_, input_path_, picture_path_, sixteen_bits_, &cancel_, [this] {
+    std::unique_lock<std::mutex> hold(lock_);
+    cancelled_.wait_for(hold, kPauseAfterConverter, [this] { return cancel_.load(); });
+  });
+}
+
+void ConverterAhead::take_over() {
+  if (thread_.joinable()) thread_.join();
+  taken_ = true;
+}
+
+ConverterAhead::~ConverterAhead() {
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    cancel_ = true;
+  }
+  cancelled_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  if (taken_) return;
+  if (file_exists(picture_path_)) delete_file(picture_path_);
+  delete_converter_leftovers(picture_path_);
 }
 
 Image load_converter_picture(const std::string& path) {

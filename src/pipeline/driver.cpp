@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -423,6 +424,10 @@ int conversion_worker() {
     g_progress.failures.clear();
   }
 
+  // While a file goes through the chain and is saved, the converter already
+  // works on the next one; a look-ahead nobody takes up (after a stop) is
+  // discarded with its picture when the loop ends.
+  std::unique_ptr<ConverterAhead> ahead;
   while (g_progress.running.load() != 0) {
     const InputEntry* entry = next_input_entry();
     if (entry == nullptr) break;
@@ -441,7 +446,10 @@ int conversion_worker() {
       console_print_line("File Format: " + identify_file_signature(file.input_path));
     }
     const auto started = std::chrono::steady_clock::now();
-    const ConversionResult result = convert_current_file();
+    const InputEntry* following = peek_input_entry();
+    const std::string next_path = following != nullptr ? following->path : std::string();
+    const ConversionResult result =
+        convert_current_file(ahead, following != nullptr ? &next_path : nullptr);
     if (result.saved()) {
       if (report) console_print_line("[OK] Saving As: " + file.output_path);
       ++converted;
@@ -467,6 +475,7 @@ int conversion_worker() {
       }
     }
   }
+  ahead.reset();
   std::lock_guard lock(g_progress.mutex);
   g_progress.converted = converted;
   return 0;

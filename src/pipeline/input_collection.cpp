@@ -93,4 +93,8 @@ const InputEntry* next_input_entry() {
   return g_next_entry < g_entries.size() ? &g_entries[g_next_entry++] : nullptr;
 }
 
+const InputEntry* peek_input_entry() {
+  return g_next_entry < g_entries.size() ? &g_entries[g_next_entry] : nullptr;
+}
+
 }  // namespace pixmera

@@ -38,5 +38,8 @@ void clear_input_collection();
 // Iteration for the worker: reset, then next() until it gives nullptr.
 void reset_input_iteration();
 const InputEntry* next_input_entry();
+// The entry next_input_entry() will give, without moving on; nullptr at the
+// end.
+const InputEntry* peek_input_entry();
 
 }  // namespace pixmera

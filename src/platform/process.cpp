@@ -35,8 +35,11 @@ std::string find_in_path(const std::string& name) {
   return {};
 }
 
-RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
-                      double timeout_seconds) {
+namespace {
+
+// `cancel` may be null: nothing but the time limit ends the program early.
+RunResult run_and_wait(const std::string& program, const std::vector<std::string>& arguments,
+                       double timeout_seconds, const std::atomic<bool>* cancel) {
   RunResult result;
   const std::string resolved = find_in_path(program);
   if (resolved.empty()) return result;
@@ -70,14 +73,18 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
   // A pidfd becomes readable when the child ends, so the wait needs neither
   // polling nor a signal handler. Kernels without it fall back to polling.
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  // With a cancel flag the wait is cut into slices this long, so a cancel
+  // is seen soon.
+  const long long slice_ms = cancel != nullptr ? 10 : 1 << 30;
+  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
   if (pidfd >= 0) {
-    while (true) {
+    while (!cancelled()) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
       pollfd pfd{pidfd, POLLIN, 0};
       const int ready =
           left.count() > 0
-              ? ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left.count(), 1 << 30)))
+              ? ::poll(&pfd, 1, static_cast<int>(std::min<long long>(left.count(), slice_ms)))
               : 0;
       if (ready > 0 || (ready < 0 && errno != EINTR) || left.count() <= 0) break;
     }
@@ -88,12 +95,13 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     const pid_t done = ::waitpid(pid, &status, WNOHANG);
     if (done == pid) break;
     if (done < 0 && errno != EINTR) return result;
-    if (Clock::now() >= deadline) {
+    const bool asked_to_end = cancelled();
+    if (asked_to_end || Clock::now() >= deadline) {
       ::kill(-pid, SIGKILL);
       ::kill(pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
-      result.outcome = RunOutcome::TimedOut;
+      result.outcome = asked_to_end ? RunOutcome::Cancelled : RunOutcome::TimedOut;
       return result;
     }
     // Short waits first, since most runs end within milliseconds; then
@@ -109,6 +117,18 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
     result.status = WIFSIGNALED(status) ? WTERMSIG(status) : -1;
   }
   return result;
+}
+
+}  // namespace
+
+RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
+                      double timeout_seconds) {
+  return run_and_wait(program, arguments, timeout_seconds, nullptr);
+}
+
+RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
+                      double timeout_seconds, const std::atomic<bool>& cancel) {
+  return run_and_wait(program, arguments, timeout_seconds, &cancel);
 }
 
 }  // namespace pixmera

@@ -2,6 +2,7 @@
 // streams on /dev/null, waited for with a time limit.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ enum class RunOutcome {
   Exited,      // it ended by itself (exit status in `status`)
   Signalled,   // it was ended by a signal (a crash)
   TimedOut,    // it outlived the time limit and was killed
+  Cancelled,   // the caller asked for it to end, and it was killed
 };
 
 struct RunResult {
@@ -24,6 +26,10 @@ struct RunResult {
 // program and its children are killed.
 RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
                       double timeout_seconds);
+// The same, and while it waits, `cancel` becoming true kills the program and
+// its children as a time-out does (seen within a few milliseconds).
+RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
+                      double timeout_seconds, const std::atomic<bool>& cancel);
 
 // The full path of an executable named `name` found through PATH, or empty.
 // A name holding a "/" is checked as it stands.

@@ -1,0 +1,221 @@
+// The conversion worker over a collection, in-process, with a stand-in
+// converter: its look-ahead (the converter working on the next file while
+// the current one is saved) changes nothing a run shows, and a stop between
+// files discards it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "imaging/image.h"
+#include "pipeline/current_file.h"
+#include "pipeline/driver.h"
+#include "pipeline/format_tables.h"
+#include "pipeline/input_collection.h"
+#include "pipeline/progress.h"
+#include "settings/catalogue.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
+
+namespace pixmera {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_all(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// What a run shows: its lines, its counts and failures, and the files it
+// wrote.
+struct RunRecord {
+  std::string out;
+  std::string err;
+  int32_t processed = 0;
+  int32_t converted = 0;
+  std::vector<std::string> failures;  // "path: reason"
+  std::map<std::string, std::string> outputs;
+};
+
+class Worker : public testing::Test {
+ protected:
+  void SetUp() override {
+    build_input_format_table();
+    build_output_format_table();
+    build_catalogue();
+    reset_settings(g_settings, true);
+    g_settings.filename_mask = "%filename%_%n%";
+    clear_input_collection();
+    g_current_file = CurrentFile{};
+    g_current_file.console_mode = 1;
+    g_current_file.debug_text = "DEBUG";
+    g_current_file.conversion_type = "tiff";
+    g_current_file.output_folder = temp_.folder() + "out/";
+    fill_job_values();
+    fs::create_directories(temp_.path() / "out");
+    fs::create_directories(temp_.path() / "config");
+    ::setenv("XDG_CONFIG_HOME", (temp_.path() / "config").c_str(), 1);
+    ::setenv("PIXMERA_CONVERTER", converter().c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("PIXMERA_CONVERTER");
+    clear_input_collection();
+  }
+
+  std::string converter() const { return temp_.file("convert-stand-in"); }
+  std::string log() const { return temp_.file("converter.log"); }
+  fs::path config() const { return temp_.path() / "config" / "Varnelo" / "pixmera"; }
+
+  // A stand-in converter: logs "start <input>[n]", runs `before`, copies
+  // "<input>.tga" (when there is one) to the picture path, logs "done".
+  void write_converter(const std::string& before = "") const {
+    std::ofstream(converter()) << "#!/bin/sh\n"
+                               << "echo \"start $6\" >> '" << log() << "'\n"
+                               << before << "\n"
+                               << "in=\"${6%\\[*\\]}\"\n"
+                               << "[ -f \"$in.tga\" ] || exit 1\n"
+                               << "cp \"$in.tga\" \"$7\"\n"
+                               << "echo \"done $6\" >> '" << log() << "'\n";
+    fs::permissions(converter(), fs::perms::owner_all);
+  }
+
+  // An input with its own picture for the stand-in: a different colour for
+  // every file, so every output can be told from the others.
+  std::string input(const std::string& name, int shade, bool with_picture = true,
+                    unsigned width = 64, unsigned height = 48) const {
+    const std::string path = temp_.write(name, std::string(4096, static_cast<char>(shade)));
+    if (with_picture) {
+      Image picture =
+          adopt(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24));
+      for (unsigned y = 0; y < height; ++y) {
+        BYTE* row = FreeImage_GetScanLine(picture.get(), static_cast<int>(y));
+        for (unsigned x = 0; x < width * 3; ++x) row[x] = static_cast<BYTE>(shade + x + y);
+      }
+      EXPECT_TRUE(FreeImage_Save(FIF_TARGA, picture.get(), (path + ".tga").c_str(), 0));
+    }
+    return path;
+  }
+
+  // Runs the worker over the files in the collection, as the window does,
+  // on a thread of its own.
+  RunRecord run(const std::vector<std::string>& files) {
+    clear_input_collection();
+    for (const std::string& file : files) EXPECT_EQ(add_input_file(file), 1) << file;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    g_progress.running = 1;
+    std::thread worker(conversion_worker);
+    worker.join();
+    g_progress.running = 0;
+    RunRecord record;
+    record.out = testing::internal::GetCapturedStdout();
+    record.err = testing::internal::GetCapturedStderr();
+    std::lock_guard lock(g_progress.mutex);
+    record.processed = g_progress.processed;
+    record.converted = g_progress.converted;
+    for (const FileFailure& f : g_progress.failures)
+      record.failures.push_back(f.path + ": " + f.reason);
+    return record;
+  }
+
+  std::map<std::string, std::string> take_outputs() const {
+    std::map<std::string, std::string> outputs;
+    for (const auto& entry : fs::directory_iterator(temp_.path() / "out")) {
+      outputs[entry.path().filename().string()] = read_all(entry.path());
+      fs::remove(entry.path());
+    }
+    return outputs;
+  }
+
+  test::TempFolder temp_;
+};
+
+// Two files of the same name in two folders, one the converter cannot
+// decode, the rest ordinary: the worker over all of them shows exactly what
+// it shows over each alone, one after another.
+TEST_F(Worker, LookAheadChangesNothingARunShows) {
+  write_converter();
+  const std::vector<std::string> files{input("a/IMG0001.PCD", 10), input("b/IMG0001.PCD", 60),
+                                       input("a/broken.pcd", 90, false),
+                                       input("a/IMG0002.PCD", 120), input("b/IMG0003.PCD", 150)};
+
+  RunRecord alone;
+  const int32_t first_number = g_current_file.file_counter;
+  for (const std::string& file : files) {
+    RunRecord one = run({file});
+    alone.out += one.out;
+    alone.err += one.err;
+    alone.processed += one.processed;
+    alone.converted += one.converted;
+    alone.failures.insert(alone.failures.end(), one.failures.begin(), one.failures.end());
+  }
+  alone.outputs = take_outputs();
+
+  g_current_file.file_counter = first_number;
+  RunRecord together = run(files);
+  together.outputs = take_outputs();
+
+  EXPECT_EQ(together.out, alone.out);
+  EXPECT_EQ(together.err, alone.err);
+  EXPECT_EQ(together.processed, 5);
+  EXPECT_EQ(together.converted, 4);
+  EXPECT_EQ(together.failures, alone.failures);
+  ASSERT_EQ(together.failures.size(), 1u);
+  EXPECT_TRUE(together.failures[0].starts_with(files[2])) << together.failures[0];
+  EXPECT_EQ(together.outputs.size(), 4u);
+  EXPECT_TRUE(together.outputs == alone.outputs);
+  EXPECT_TRUE(fs::is_empty(config())) << "the converter's pictures are all deleted";
+}
+
+// A stop asked for while the first file is being decoded: that file is
+// finished, the converter already started on the second one is stopped, and
+// neither its picture nor its temporary file is left behind.
+TEST_F(Worker, StopBetweenFilesDiscardsTheLookAhead) {
+  // Slow on the first file, so the stop comes while it is decoded; slower
+  // still on the second, so only a kill ends it early. It leaves a
+  // temporary file as our converter does while it writes.
+  write_converter(
+      "case \"$6\" in\n"
+      "  *IMG0001*) sleep 1 ;;\n"
+      "  *IMG0002*) : > \"$(dirname \"$7\")/.$(basename \"$7\").0123456789abcdef.tmp\"; sleep 30 "
+      ";;\n"
+      "esac");
+  // The first picture is large: saving it takes long enough for the
+  // converter started on the second file to be seen running.
+  const std::vector<std::string> files{input("IMG0001.PCD", 10, true, 3072, 2048),
+                                       input("IMG0002.PCD", 60), input("IMG0003.PCD", 110)};
+  clear_input_collection();
+  for (const std::string& file : files) ASSERT_EQ(add_input_file(file), 1);
+  testing::internal::CaptureStdout();
+  g_progress.running = 1;
+  std::thread worker(conversion_worker);
+  // Wait for the first file's converter, then ask for the stop.
+  for (int i = 0; i < 1000 && read_all(log()).find("start") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  g_progress.running = 0;
+  worker.join();
+  const std::string out = testing::internal::GetCapturedStdout();
+
+  EXPECT_NE(out.find("Processing: " + files[0]), std::string::npos) << out;
+  EXPECT_EQ(out.find("Processing: " + files[1]), std::string::npos) << out;
+  {
+    std::lock_guard lock(g_progress.mutex);
+    EXPECT_EQ(g_progress.processed, 1);
+    EXPECT_EQ(g_progress.converted, 1);
+  }
+  EXPECT_EQ(take_outputs().size(), 1u);
+  const std::string calls = read_all(log());
+  EXPECT_NE(calls.find("start " + files[1] + "[6]"), std::string::npos)
+      << "the look-ahead had started: " << calls;
+  EXPECT_EQ(calls.find("done " + files[1]), std::string::npos) << "and was stopped: " << calls;
+  EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
+}
+
+}  // namespace
+}  // namespace pixmera
