@@ -125,6 +125,11 @@ void run_converter(const std::string& converter, const std::string& input_path, 
 // (FreeImage's file type): a TGA, or a 16-bit PPM, which load_ppm48 reads.
 // Empty when it does not load.
 Image load_converter_picture(const std::string& path);
+// An uncompressed 24-bit TGA without colour map, image ID or footer, read
+// straight into the picture FreeImage's reader would make of it; an empty
+// picture when it cannot be read, nullopt when it is another kind of TGA
+// (or no TGA), for FreeImage's own reader to take.
+std::optional<Image> load_tga24(const std::string& path);
 // A binary PPM of more than 8 bits per sample as 16-bit RGB; an empty
 // picture when it is damaged or cut short, nullopt when it is no such PPM
 // (8-bit ones included), for FreeImage's own reader to take.

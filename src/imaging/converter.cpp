@@ -140,6 +140,9 @@ Image load_converter_picture(const std::string& path) {
   }
   // A Targa file carries no signature; what FreeImage cannot name is read
   // as one, as the converter's output always was.
+  if (format == FIF_TARGA || format == FIF_UNKNOWN) {
+    if (std::optional<Image> plain = load_tga24(path)) return std::move(*plain);
+  }
   return adopt(load_buffered(format == FIF_UNKNOWN ? FIF_TARGA : format, path, 0));
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "imaging/convert_file.h"
 #include "test_pictures.h"
 
 namespace pixmera {
@@ -113,6 +114,85 @@ TEST_F(BufferedFile, ASaveThatCannotReachTheDiskFails) {
   }
   EXPECT_FALSE(save_buffered(FIF_TIFF, picture.get(), (dir_ / "missing.tif").string(), 0));
   EXPECT_FALSE(fs::exists(dir_ / "missing.tif")) << "the target must already exist";
+}
+
+// A plain 24-bit TGA as a converter writes it: 18 bytes of header, then
+// the rows in BGR order, top-down or bottom-up.
+std::string plain_tga(const Image& picture, bool top_down, uint8_t id_length = 0) {
+  const unsigned w = FreeImage_GetWidth(picture.get());
+  const unsigned h = FreeImage_GetHeight(picture.get());
+  std::string bytes(18, '\0');
+  bytes[0] = static_cast<char>(id_length);
+  bytes[2] = 2;
+  bytes[12] = static_cast<char>(w & 0xFF);
+  bytes[13] = static_cast<char>(w >> 8);
+  bytes[14] = static_cast<char>(h & 0xFF);
+  bytes[15] = static_cast<char>(h >> 8);
+  bytes[16] = 24;
+  bytes[17] = top_down ? 0x20 : 0;
+  bytes += std::string(id_length, 'i');
+  for (unsigned r = 0; r < h; ++r) {
+    const BYTE* line =
+        FreeImage_GetScanLine(picture.get(), static_cast<int>(top_down ? h - 1 - r : r));
+    bytes.append(reinterpret_cast<const char*>(line), w * 3);
+  }
+  return bytes;
+}
+
+// The converter's TGA read straight to the scan lines is the picture
+// FreeImage's reader makes of it, to the byte and in every field the chain
+// reads; a TGA of another kind is left to FreeImage.
+TEST_F(BufferedFile, PlainTgaLoadsAsFreeImageLoadsIt) {
+  for (const auto& [w, h] : {std::pair{1024, 700}, std::pair{397, 211}, std::pair{4, 1}}) {
+    const Image picture = test::pattern(w, h);
+    for (const bool top_down : {true, false}) {
+      const std::string where =
+          std::to_string(w) + "x" + std::to_string(h) + (top_down ? " top-down" : " bottom-up");
+      const fs::path path = dir_ / "plain.tga";
+      std::ofstream(path, std::ios::binary) << plain_tga(picture, top_down);
+      std::optional<Image> ours = load_tga24(path.string());
+      ASSERT_TRUE(ours && *ours) << where;
+      const Image theirs = adopt(FreeImage_Load(FIF_TARGA, path.c_str(), 0));
+      ASSERT_TRUE(theirs) << where;
+      EXPECT_EQ(test::raster_of(*ours).pixels, test::raster_of(theirs).pixels) << where;
+      EXPECT_EQ(test::raster_of(*ours).pixels, test::raster_of(picture).pixels) << where;
+      FIBITMAP* const mine = ours->get();
+      FIBITMAP* const reference = theirs.get();
+      EXPECT_EQ(FreeImage_GetBPP(mine), FreeImage_GetBPP(reference)) << where;
+      EXPECT_EQ(FreeImage_GetPitch(mine), FreeImage_GetPitch(reference)) << where;
+      EXPECT_EQ(FreeImage_GetDotsPerMeterX(mine), FreeImage_GetDotsPerMeterX(reference)) << where;
+      EXPECT_EQ(FreeImage_GetDotsPerMeterY(mine), FreeImage_GetDotsPerMeterY(reference)) << where;
+      EXPECT_EQ(FreeImage_GetRedMask(mine), FreeImage_GetRedMask(reference)) << where;
+      EXPECT_EQ(FreeImage_GetColorType(mine), FreeImage_GetColorType(reference)) << where;
+      EXPECT_EQ(FreeImage_IsTransparent(mine), FreeImage_IsTransparent(reference)) << where;
+      for (FREE_IMAGE_MDMODEL model : {FIMD_COMMENTS, FIMD_EXIF_MAIN, FIMD_CUSTOM}) {
+        EXPECT_EQ(FreeImage_GetMetadataCount(model, mine),
+                  FreeImage_GetMetadataCount(model, reference))
+            << where << ", model " << model;
+      }
+      const Image through_the_step = load_converter_picture(path.string());
+      EXPECT_EQ(test::raster_of(through_the_step).pixels, test::raster_of(picture).pixels) << where;
+    }
+  }
+
+  const Image picture = test::pattern(64, 48);
+  const auto refused = [&](const std::string& bytes) {
+    const fs::path path = dir_ / "other.tga";
+    std::ofstream(path, std::ios::binary) << bytes;
+    return !load_tga24(path.string()).has_value();
+  };
+  EXPECT_TRUE(refused(plain_tga(picture, true, 5))) << "an image ID";
+  EXPECT_TRUE(refused(plain_tga(picture, true) + "TRUEVISION-XFILE.")) << "a footer";
+  std::string cut = plain_tga(picture, true);
+  cut.resize(cut.size() - 1);
+  EXPECT_TRUE(refused(cut)) << "a byte short";
+  std::string rle = plain_tga(picture, true);
+  rle[2] = 10;
+  EXPECT_TRUE(refused(rle)) << "run-length coded";
+  std::string mirrored = plain_tga(picture, true);
+  mirrored[17] = 0x30;
+  EXPECT_TRUE(refused(mirrored)) << "right to left";
+  EXPECT_TRUE(refused("P6\n64 48\n255\n")) << "no TGA";
 }
 
 }  // namespace
