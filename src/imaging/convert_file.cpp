@@ -247,30 +247,39 @@ ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
                                       const std::string* next_input) {
   const std::string input_path = g_current_file.input_path;
   const std::string tga_path = decoded_picture_path(input_path);
+  std::unique_ptr<ConverterAhead> mine = std::move(ahead);
   const bool decoded_ahead =
-      ahead && ahead->input_path() == input_path && ahead->picture_path() == tga_path;
-  if (decoded_ahead) {
-    ahead->take_over();
-  } else {
-    ahead.reset();
-    if (file_exists(tga_path)) delete_file(tga_path);
-  }
-  ahead.reset();
+      mine && mine->input_path() == input_path && mine->picture_path() == tga_path;
+  if (!decoded_ahead) mine.reset();
 
-  // Once this picture is loaded its file has done its work: it goes now,
-  // so the next file's picture, which may have the same name, can take its
-  // place while this one goes through the chain.
-  bool next_started = false;
+  // The next file's attempts start at once, so its converter and its pauses
+  // overlap this file's. When its picture would have this one's name (a file
+  // of the same name in another folder), they start only once this picture
+  // is loaded and its file deleted.
+  const std::string next_picture = next_input != nullptr ? decoded_picture_path(*next_input) : "";
+  const bool same_name = next_input != nullptr && next_picture == tga_path;
   const auto start_next = [&] {
-    if (next_input == nullptr) return;
-    if (file_exists(tga_path)) delete_file(tga_path);
-    ahead = std::make_unique<ConverterAhead>(*next_input, decoded_picture_path(*next_input),
-                                             find_converter(), wants_sixteen_bits());
-    next_started = true;
+    ahead = std::make_unique<ConverterAhead>(*next_input, next_picture, find_converter(),
+                                             wants_sixteen_bits());
   };
-  const ConversionResult result = convert_and_save(input_path, tga_path, decoded_ahead, start_next);
+  if (next_input != nullptr && !same_name) start_next();
 
-  if (!next_started && file_exists(tga_path)) delete_file(tga_path);
+  if (decoded_ahead) {
+    mine->take_over();
+    mine.reset();
+  } else if (file_exists(tga_path)) {
+    delete_file(tga_path);
+  }
+  bool picture_deleted = false;
+  const auto decoded = [&] {
+    if (!same_name) return;
+    if (file_exists(tga_path)) delete_file(tga_path);
+    picture_deleted = true;
+    start_next();
+  };
+  const ConversionResult result = convert_and_save(input_path, tga_path, decoded_ahead, decoded);
+
+  if (!picture_deleted && file_exists(tga_path)) delete_file(tga_path);
   g_current_file.input_path = input_path;
   return result;
 }

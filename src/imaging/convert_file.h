@@ -93,9 +93,10 @@ class ConverterAhead {
 // The per-file step for a batch. When `ahead` holds the attempts made ahead
 // for the current input, their picture is used instead of running the
 // converter again; otherwise `ahead` is discarded. When `next_input` is
-// given, the attempts for it start into `ahead` as soon as the current
-// picture is loaded, so the converter works on the next file while this one
-// goes through the chain and is saved. The result is the one
+// given, the attempts for it start into `ahead` (at once, or once the
+// current picture is loaded when the two pictures would share a name), so
+// the converter works on the next file while this one is decoded, goes
+// through the chain and is saved. The result is the one
 // convert_current_file() gives.
 ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
                                       const std::string* next_input);
