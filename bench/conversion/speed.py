@@ -128,16 +128,16 @@ def parts_of(lines, total_ms):
         renamed = first(lambda e: e[2] == "renamed", source=child)
         sub = [("  its start", spawn[0], c_start)]
         if out_open is not None and len(opened) >= 2:
-            sub += [("  reading", opened[-1][0], closed[-1][0]),
+            sub += [("  reading the Image Pac", opened[-1][0], closed[-1][0]),
                     ("  decoding", closed[-1][0], out_open),
                     ("  converting and writing", out_open, out_close),
                     ("  rename", out_close, renamed),
                     ("  its end", renamed, reaped)]
         else:
-            sub += [("  refusing and its end", c_start, reaped)]
-        parts += sub
+            sub += [("  refusing, its end", c_start, reaped)]
+        parts += [(name.replace("  ", "  %s " % index, 1), a, b) for name, a, b in sub]
         woke = first(lambda e: e[2] == "woke", reaped)
-        parts.append(("pause", reaped, woke))
+        parts.append(("pause after %s" % index, reaped, woke))
         last = woke
     picture_open = first(lambda e: e[2] == "fopen" and e[3].endswith((".tga", ".ppm")), last)
     picture_close = [e for e in mine if e[2] == "fclose" and e[3].endswith((".tga", ".ppm"))][-1][0]

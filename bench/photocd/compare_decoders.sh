@@ -11,14 +11,19 @@
 #
 # Every round runs the three commands one after the other, in turn, so all
 # three see the same machine load; the medians of the rounds are compared.
+# Each output is removed before its run, outside the timing: replacing an
+# existing 18 MB file makes ext4 write the new one out at once (on the
+# rename for ours, on close after the truncation for the others), which is
+# no part of decoding.
 #   ours:        convert -quiet -colorspace sRGB -orient TopLeft "F[5]" out.tga
 #   FFmpeg:      ffmpeg -i F out.tga        (it picks 16Base from the file size)
 #   ImageMagick: /usr/bin/convert "F[5]" out.tga
 # FFmpeg is installed here (apt-get) when missing; it is not a dependency of
 # the project. On Debian 12 ImageMagick exits 1 at [5] ("corrupt image") after
 # doing the work; its time is still counted.
-# Targets: ours / FFmpeg <= 1.0 and ours / ImageMagick <= 0.3. Exit status 1
-# when a target is missed.
+# Targets: ours / FFmpeg <= 0.25 and ours / ImageMagick <= 0.3. Exit status 1
+# when a target is missed. Our converter runs on as many threads as it finds
+# (PIXMERA_THREADS in the environment overrides).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -58,9 +63,11 @@ run_ours || { echo "our converter failed on $pcd" >&2; exit 2; }
 run_ffmpeg 2> /dev/null || { echo "ffmpeg failed on $pcd" >&2; exit 2; }
 run_magick 2> /dev/null
 
-# Microseconds of wall time for one call of the named function.
+# Microseconds of wall time for one call of the named function, its output
+# removed first.
 time_us() {
   local start end
+  rm -f "$work"/*.tga
   start=$(date +%s%N)
   "$1" > /dev/null 2>&1
   end=$(date +%s%N)
@@ -85,7 +92,7 @@ awk -v o="$ours" -v f="$ffmpeg" -v m="$magick" 'BEGIN {
   printf "  ours         %8.1f ms\n", o / 1000
   printf "  ffmpeg       %8.1f ms\n", f / 1000
   printf "  imagemagick  %8.1f ms\n", m / 1000
-  printf "ratio ours/ffmpeg      %.2f (target <= 1.00)\n", o / f
+  printf "ratio ours/ffmpeg      %.2f (target <= 0.25)\n", o / f
   printf "ratio ours/imagemagick %.2f (target <= 0.30)\n", o / m
-  exit !(o <= f && o <= 0.3 * m)
+  exit !(o <= 0.25 * f && o <= 0.3 * m)
 }'
