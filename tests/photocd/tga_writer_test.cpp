@@ -53,6 +53,19 @@ TEST(TgaWriter, StopsWhenTheSinkFailsAndRefusesOversizedPictures) {
   auto accept = [](std::span<const std::uint8_t>) { return true; };
   EXPECT_FALSE(write_tga(RgbImage(70000, 1), accept));
   EXPECT_FALSE(write_tga(RgbImage(), accept));
+
+  // Band by band from planes, made on several threads while the sink takes
+  // them: a sink that fails stops the writing at once, and the threads end.
+  const YccPlanes planes{Plane(3072, 2048), Plane(1536, 1024), Plane(1536, 1024)};
+  for (int threads : {1, 2, 5}) {
+    for (int quarter_turns : {0, 1}) {
+      int bands = 0;
+      EXPECT_FALSE(write_tga(
+          planes, quarter_turns, [&bands](std::span<const std::uint8_t>) { return ++bands < 3; },
+          threads));
+      EXPECT_EQ(bands, 3) << threads << " threads, " << quarter_turns << " turns";
+    }
+  }
 }
 
 }  // namespace
