@@ -70,6 +70,23 @@ std::unordered_map<int, std::string>& descriptors() {
   return *map;
 }
 
+// The path noted for a stream or descriptor being closed, forgotten; empty
+// for one the probe does not follow.
+template <typename Key>
+std::string forget(std::unordered_map<Key, std::string>& paths, Key key) {
+  const std::lock_guard<std::mutex> hold(g_lock);
+  auto found = paths.find(key);
+  if (found == paths.end()) return {};
+  std::string path = std::move(found->second);
+  paths.erase(found);
+  return path;
+}
+
+// The mode argument open() has when it creates a file.
+mode_t mode_of(int flags, va_list arguments) {
+  return (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
+}
+
 // Only files whose names matter to a conversion: pictures, Image Pacs and
 // temporary files.
 bool interesting(const char* path) {
@@ -157,15 +174,7 @@ FILE* fopen64(const char* path, const char* mode) { return fopen(path, mode); }
 
 int fclose(FILE* file) {
   static auto real = next<int (*)(FILE*)>("fclose");
-  std::string path;
-  {
-    const std::lock_guard<std::mutex> hold(g_lock);
-    auto found = streams().find(file);
-    if (found != streams().end()) {
-      path = found->second;
-      streams().erase(found);
-    }
-  }
+  const std::string path = forget<const void*>(streams(), file);
   const int rc = real(file);
   if (!path.empty()) note("fclose", path.c_str());
   return rc;
@@ -173,13 +182,10 @@ int fclose(FILE* file) {
 
 int open(const char* path, int flags, ...) {
   static auto real = next<int (*)(const char*, int, ...)>("open");
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = static_cast<mode_t>(va_arg(arguments, int));
-    va_end(arguments);
-  }
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = mode_of(flags, arguments);
+  va_end(arguments);
   const int fd = real(path, flags, mode);
   if (fd >= 0 && interesting(path)) {
     note("open", path);
@@ -190,27 +196,16 @@ int open(const char* path, int flags, ...) {
 }
 
 int open64(const char* path, int flags, ...) {
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = static_cast<mode_t>(va_arg(arguments, int));
-    va_end(arguments);
-  }
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = mode_of(flags, arguments);
+  va_end(arguments);
   return open(path, flags, mode);
 }
 
 int close(int fd) {
   static auto real = next<int (*)(int)>("close");
-  std::string path;
-  {
-    const std::lock_guard<std::mutex> hold(g_lock);
-    auto found = descriptors().find(fd);
-    if (found != descriptors().end()) {
-      path = found->second;
-      descriptors().erase(found);
-    }
-  }
+  const std::string path = forget(descriptors(), fd);
   const int rc = real(fd);
   if (!path.empty()) note("close", path.c_str());
   return rc;
