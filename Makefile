@@ -12,7 +12,7 @@ PRO_DISCS := -DPIXMERA_PRO_DISCS=$(CURDIR)/build/generated/pro-discs
 # ccache, where it is installed, lets several build folders share one cache.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz clean
+.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -50,6 +50,14 @@ fuzz:
 	@scripts/bootstrap --fuzz
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPIXMERA_FUZZ=ON -DPIXMERA_TESTS=OFF
 	cmake --build build/fuzz -j $(JOBS)
+
+# The Debian package, built with CPack from the release build:
+# build/release/pixmera_3.1-1_amd64.deb. scripts/check-package installs it
+# in a clean Debian 12 and runs lintian on it.
+deb: bootstrap $(RELEASE)/CMakeCache.txt
+	cmake --build $(RELEASE) -j $(JOBS)
+	cd $(RELEASE) && cpack -G DEB
+	@ls $(RELEASE)/pixmera_*.deb
 
 clean:
 	rm -rf build out
