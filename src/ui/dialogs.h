@@ -31,10 +31,19 @@ bool show_preferences(wxWindow* parent, PreferencesPage page);
 // "Find a File Converter": a search on the vendor's site for a pair of formats.
 void show_custom_converter(wxWindow* parent);
 void show_about(wxWindow* parent);
-// Opens the manual in the browser.
+// Opens the manual in the browser; says so when it is missing.
 void open_manual(wxWindow* parent);
-// Asks the vendor's site for a newer version and tells the user the answer.
+// Where the manual is: share/doc/pixmera/manual.html beside the bin/ folder
+// of the executable, under the prefix as in the build tree.
+std::string manual_path();
+// Asks the vendor's site for a newer version and tells the user the answer:
+// a newer version, the newest already, or why the check failed. The answer
+// comes when it arrives; the window goes on meanwhile.
 void check_for_new_version(wxWindow* parent);
+
+// "-U": asks why the program was removed; "Next" with the box ticked opens
+// the vendor's feedback page. Returns when the window closes.
+void show_uninstall_page();
 
 // Message boxes: the title from group "Msg" ("Warning", "Information",
 // "Question", "Error"), the text as given. Returns wxID_OK, wxID_YES or wxID_NO.

@@ -36,6 +36,7 @@
 #include "ui/dialogs.h"
 #include "ui/input_field.h"
 #include "ui/toolkit.h"
+#include "ui/update_check.h"
 #include "util/text.h"
 
 namespace pixmera::ui {
@@ -302,6 +303,7 @@ MainWindow::MainWindow(std::unique_ptr<Theme> theme, const std::vector<std::stri
     painted_ = true;
     event.Skip();
   });
+  start_automatic_update_check(this);
 }
 
 void MainWindow::build_menus() {
@@ -612,6 +614,7 @@ int run_main_window(const std::vector<std::string>& bare_words) {
       load_theme(g_settings.ui_theme, scaled(16),
                  scaled(std::min(icon_size_for(g_settings.ui_size), 20)), notes);
   for (const std::string& note : notes) debug_note(note);
+  debug_note(theme != nullptr ? "Theme: " + theme->name : "Theme: none, the buttons show text");
   auto* window = new MainWindow(std::move(theme), bare_words);
   window->Show();
   wxTheApp->SetTopWindow(window);

@@ -33,6 +33,10 @@ int run(const char* mode, const char* argument) {
     return run_main_window(words);
   }
   if (face == "screenshot") return take_screenshots(text);
+  if (face == "uninstall") {
+    show_uninstall_page();
+    return 0;
+  }
   debug_note("Window module: the face \"" + face + "\" is not available yet");
   return 0;
 }

@@ -208,6 +208,26 @@ void align_label_top(wxWindow* label) {
   if (widget != nullptr && GTK_IS_LABEL(widget)) gtk_label_set_yalign(GTK_LABEL(widget), 0.0f);
 }
 
+void wrap_label(wxWindow* control, int width) {
+  auto* outer = static_cast<GtkWidget*>(control->GetHandle());
+  GtkWidget* label = outer;
+  if (label != nullptr && GTK_IS_BIN(label)) label = gtk_bin_get_child(GTK_BIN(label));
+  if (label == nullptr || !GTK_IS_LABEL(label)) return;
+  gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+  // wx sizes controls by their natural size, at which the text would not
+  // wrap. The label's height at the width it is left beside the check
+  // mark, plus what the control adds around it, is the size to give.
+  GtkRequisition whole{};
+  GtkRequisition text{};
+  gtk_widget_get_preferred_size(outer, nullptr, &whole);
+  gtk_widget_get_preferred_size(label, nullptr, &text);
+  const int beside = whole.width - text.width;
+  gint minimum = 0;
+  gint natural = 0;
+  gtk_widget_get_preferred_height_for_width(label, width - beside, &minimum, &natural);
+  control->SetInitialSize(wxSize(width, natural + (whole.height - text.height)));
+}
+
 void keep_position_when_mapped(wxWindow* frame, int x, int y) {
   auto* widget = static_cast<GtkWidget*>(frame->GetHandle());
   if (widget == nullptr) return;

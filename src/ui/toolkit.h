@@ -44,6 +44,9 @@ bool save_screen_area(const wxRect& area, const std::string& path);
 void use_compact_style(wxWindow* window);
 // Draws a label's text at the top of its box rather than centred in it.
 void align_label_top(wxWindow* label);
+// Lets the text of a check box or label wrap onto more lines so that it is
+// at most `width` pixels wide.
+void wrap_label(wxWindow* control, int width);
 // Moves a top-level window to its position again once it is mapped: some
 // window managers place a new GTK 3 window at 0,0 whatever it asked for.
 void keep_position_when_mapped(wxWindow* frame, int x, int y);
