@@ -6,6 +6,7 @@
 #include "ui/update_check.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 #include <wx/weakref.h>
@@ -93,11 +94,13 @@ Outcome ask_for_version(const std::string& address, FetchCancel& cancel) {
   return outcome;
 }
 
-// The check under way; touched by the main thread only.
+// The check under way; touched by the main thread only. It lasts as long
+// as `window`; the answer goes to `asker` while that is still open.
 struct RunningCheck {
   int id = 0;
   bool on_demand = false;
   wxWeakRef<wxWindow> window;
+  wxWeakRef<wxWindow> asker;
   FetchCancel cancel;
   std::thread thread;
 };
@@ -153,8 +156,9 @@ void end_check(wxWindow* window) {
 void finish_check(int id, const Outcome& outcome) {
   if (!g_check || g_check->id != id) return;  // the window closed meanwhile
   const bool on_demand = g_check->on_demand;
-  wxWindow* window = g_check->window.get();
-  end_check(window);
+  wxWindow* owner = g_check->window.get();
+  wxWindow* window = g_check->asker ? g_check->asker.get() : owner;
+  end_check(owner);
   debug_note(outcome.debug);
   if (outcome.answer != Answer::Failed) g_settings.update_date = now_seconds();
   if (window == nullptr) return;
@@ -183,21 +187,33 @@ void finish_check(int id, const Outcome& outcome) {
   }
 }
 
-void start_check(wxWindow* window, bool on_demand) {
+// A dialog (the preferences' "Check Now") may close before the answer
+// comes: the check belongs to the window the dialog was opened from.
+wxWindow* lasting_window(wxWindow* window) {
+  while (dynamic_cast<wxDialog*>(window) != nullptr && window->GetParent() != nullptr) {
+    window = wxGetTopLevelParent(window->GetParent());
+  }
+  return window;
+}
+
+void start_check(wxWindow* asker, bool on_demand) {
   if (g_check) {
     // An automatic check under way answers the user's request as well.
     if (on_demand && !g_check->on_demand) {
       g_check->on_demand = true;
+      g_check->asker = asker;
       wxBeginBusyCursor();
     }
     return;
   }
+  wxWindow* window = lasting_window(asker);
   prepare_http();
   g_check = std::make_unique<RunningCheck>();
   RunningCheck* check = g_check.get();
   check->id = ++g_last_id;
   check->on_demand = on_demand;
   check->window = window;
+  check->asker = asker;
   window->Bind(wxEVT_DESTROY, &stop_check_of_closing_window);
   if (on_demand) wxBeginBusyCursor();
   check->thread = std::thread([check, id = check->id, address = update_address()] {

@@ -112,6 +112,20 @@ TEST_F(UpdatesAndManual, OnDemandTellsOfANewerVersionTheNewestOrWhyItFailed) {
   EXPECT_EQ(g_settings.update_date, kLongAgo);
 }
 
+TEST_F(UpdatesAndManual, ACheckAskedFromADialogIsAnsweredAfterTheDialogHasClosed) {
+  open_window();
+  HttpServer same({200, document("3.1")});
+  ask_at(same.url());
+  DialogScript dialogs;
+  // As the preferences' "Check Now" asks, and the user closes them at once.
+  auto* preferences = new wxDialog(window_, wxID_ANY, "Preferences");
+  ui::check_for_new_version(preferences);
+  delete preferences;
+  ASSERT_TRUE(wait_until([&] { return !dialogs.seen.empty(); }));
+  EXPECT_EQ(dialogs.messages(),
+            std::vector<std::string>{"You are using the latest version (3.1)."});
+}
+
 TEST_F(UpdatesAndManual, TheAutomaticCheckRunsOnlyWhenDueAndSpeaksOnlyOfANewerVersion) {
   HttpServer newer({200, document("3.2")});
   ask_at(newer.url());
