@@ -53,9 +53,9 @@ int show_message(wxWindow* parent, std::string_view title_key, const std::string
 enum class InputChoice { None, Files, Folder };
 InputChoice show_input_chooser(wxWindow* parent, const Theme* theme);
 
-// Opens a web page or a "mailto:" address with the desktop's browser; false
-// when nothing could open it. Tests put an opener of their own in place and
-// get the previous one back.
+// Opens a web page, a "mailto:" address or a file:// one (the manual) with
+// the desktop's browser; false when nothing could open it. Tests put an
+// opener of their own in place and get the previous one back.
 bool open_web_page(const std::string& url);
 using WebPageOpener = bool (*)(const std::string& url);
 WebPageOpener set_web_page_opener(WebPageOpener opener);

@@ -6,7 +6,6 @@
 
 #include "platform/files.h"
 #include "settings/catalogue.h"
-#include "ui/browser.h"
 #include "ui/dialogs.h"
 #include "util/text.h"
 
@@ -31,7 +30,7 @@ void open_manual(wxWindow* parent) {
   }
   const std::string address =
       wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(path))).utf8_string();
-  if (!open_in_browser(address)) {
+  if (!open_web_page(address)) {
     show_message(parent, "Error",
                  format_placeholders(catalogue_text("Msg", "Unable to open manual"), address),
                  wxOK | wxICON_ERROR);

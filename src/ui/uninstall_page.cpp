@@ -7,7 +7,6 @@
 
 #include "settings/catalogue.h"
 #include "settings/product.h"
-#include "ui/browser.h"
 #include "ui/dialogs.h"
 #include "ui/toolkit.h"
 #include "util/text.h"
@@ -59,7 +58,7 @@ class UninstallPage : public wxDialog {
 
  private:
   void send_to_feedback_page() {
-    if (open_in_browser(kUninstallFeedbackAddress)) return;
+    if (open_web_page(kUninstallFeedbackAddress)) return;
     show_message(this, "Error",
                  format_placeholders(catalogue_text("Msg", "Unable to open web page"),
                                      kUninstallFeedbackAddress),

@@ -23,7 +23,6 @@
 #include "settings/product.h"
 #include "settings/settings.h"
 #include "settings/version_document.h"
-#include "ui/browser.h"
 #include "ui/dialogs.h"
 #include "util/text.h"
 
@@ -116,7 +115,7 @@ void offer_download(wxWindow* window, const VersionDocument& document) {
       format_placeholders(catalogue_text("Msg", "New version available"), document.version,
                           document.date, version_text(kVersion));
   if (show_message(window, "Information", text, wxYES_NO | wxICON_INFORMATION) != wxID_YES) return;
-  if (!open_in_browser(document.download)) {
+  if (!open_web_page(document.download)) {
     show_message(
         window, "Error",
         format_placeholders(catalogue_text("Msg", "Unable to open web page"), document.download),

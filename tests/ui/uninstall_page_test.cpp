@@ -8,25 +8,29 @@
 
 #include "gui_support.h"
 #include "settings/catalogue.h"
-#include "ui/browser.h"
 #include "ui/dialogs.h"
 #include "ui/toolkit.h"
 
 namespace pixmera::test {
 namespace {
 
+// The pages the program asked the browser to open.
+std::vector<std::string> g_opened;
+bool note_page(const std::string& address) {
+  g_opened.push_back(address);
+  return true;
+}
+
 constexpr const char* kFeedbackPage = "https://www.varnelo.example/pixmera/uninstall/";
 
 class UninstallPage : public testing::Test {
  protected:
   void SetUp() override {
-    previous_browser_ = ui::replace_browser([this](const std::string& address) {
-      opened_.push_back(address);
-      return true;
-    });
+    g_opened.clear();
+    previous_opener_ = ui::set_web_page_opener(note_page);
   }
   void TearDown() override {
-    ui::replace_browser(std::move(previous_browser_));
+    ui::set_web_page_opener(previous_opener_);
     ui::sync_display();
   }
 
@@ -55,8 +59,7 @@ class UninstallPage : public testing::Test {
     mouse.MouseClick();
   }
 
-  std::vector<std::string> opened_;
-  ui::BrowserOpener previous_browser_;
+  ui::WebPageOpener previous_opener_ = nullptr;
 };
 
 TEST_F(UninstallPage, NextOpensTheFeedbackPageOnlyWhileTheBoxIsTicked) {
@@ -77,20 +80,20 @@ TEST_F(UninstallPage, NextOpensTheFeedbackPageOnlyWhileTheBoxIsTicked) {
     EXPECT_FALSE(box->GetRect().Intersects(next->GetRect()));
     click(next);
   });
-  EXPECT_EQ(opened_, std::vector<std::string>{kFeedbackPage});
+  EXPECT_EQ(g_opened, std::vector<std::string>{kFeedbackPage});
 
-  opened_.clear();
+  g_opened.clear();
   show([](wxDialog* page) {
     auto* box = dynamic_cast<wxCheckBox*>(wxWindow::FindWindowByName("tell us", page));
     click(box);
     ASSERT_TRUE(wait_until([box] { return !box->GetValue(); }));
     click(wxWindow::FindWindowByName("next", page));
   });
-  EXPECT_TRUE(opened_.empty());
+  EXPECT_TRUE(g_opened.empty());
 
   // The close box sends nobody anywhere.
   show([](wxDialog* page) { page->Close(); });
-  EXPECT_TRUE(opened_.empty());
+  EXPECT_TRUE(g_opened.empty());
 }
 
 }  // namespace
