@@ -57,6 +57,13 @@ WindowCheck check_window_conversion(std::string& output_folder) {
     if (s.image_width == 0) return refuse("Invalid width");
     if (s.image_height == 0) return refuse("Invalid height");
   }
+  // The dialog cannot store these out of range, but the configuration file
+  // can be edited by hand; the console refuses the same values.
+  if (s.do_image_color_correction != 0) {
+    if (s.image_brightness < -100 || s.image_brightness > 100) return refuse("Invalid brightness");
+    if (s.image_contrast < -100 || s.image_contrast > 100) return refuse("Invalid contrast");
+    if (!(s.image_gamma >= 0.01f && s.image_gamma <= 9.99f)) return refuse("Invalid gamma");
+  }
   if (s.do_watermark == kTextWatermark) {
     if (!prepare_watermark_font()) return refuse("Invalid watermark font", s.font);
     g_font_prepared = true;

@@ -9,6 +9,7 @@
 #include <wx/menu.h>
 #include <wx/window.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -72,20 +73,25 @@ void add_provider(GtkWidget* widget, gpointer) {
   }
 }
 
+// Where a window is to stand once mapped, kept with its widget.
 struct MappedPosition {
   int x;
   int y;
+  bool moved = false;
+  std::chrono::steady_clock::time_point moved_at;
 };
+constexpr const char* kMappedPosition = "pixmera-mapped-position";
 
 gboolean move_on_map(GtkWidget* widget, GdkEvent*, gpointer data) {
-  const auto* position = static_cast<MappedPosition*>(data);
+  auto* position = static_cast<MappedPosition*>(data);
   gtk_window_move(GTK_WINDOW(widget), position->x, position->y);
-  // Once is enough; disconnecting frees the position.
+  position->moved = true;
+  position->moved_at = std::chrono::steady_clock::now();
   g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(move_on_map), data);
   return FALSE;
 }
 
-void free_position(gpointer data, GClosure*) { delete static_cast<MappedPosition*>(data); }
+void free_position(gpointer data) { delete static_cast<MappedPosition*>(data); }
 
 }  // namespace
 
@@ -228,13 +234,33 @@ void wrap_label(wxWindow* control, int width) {
   control->SetInitialSize(wxSize(width, natural + (whole.height - text.height)));
 }
 
+bool mapped_on_screen(wxWindow* top_level) {
+  auto* widget = static_cast<GtkWidget*>(top_level != nullptr ? top_level->GetHandle() : nullptr);
+  GdkWindow* window = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
+  // GDK clears "withdrawn" when the X server reports the window mapped.
+  if (window == nullptr || !gtk_widget_get_mapped(widget) ||
+      (gdk_window_get_state(window) & GDK_WINDOW_STATE_WITHDRAWN) != 0) {
+    return false;
+  }
+  const auto* position =
+      static_cast<const MappedPosition*>(g_object_get_data(G_OBJECT(widget), kMappedPosition));
+  if (position == nullptr) return true;
+  if (!position->moved) return false;
+  // Moved again after the map: on the screen once the window manager has
+  // carried the move out, or refused it for a moment.
+  GdkRectangle frame{};
+  gdk_window_get_frame_extents(window, &frame);
+  return (frame.x == position->x && frame.y == position->y) ||
+         std::chrono::steady_clock::now() - position->moved_at > std::chrono::milliseconds(500);
+}
+
 void keep_position_when_mapped(wxWindow* frame, int x, int y) {
   auto* widget = static_cast<GtkWidget*>(frame->GetHandle());
   if (widget == nullptr) return;
-  // The position is freed with the handler: after the first map, or with a
-  // window that never showed.
-  g_signal_connect_data(widget, "map-event", G_CALLBACK(move_on_map), new MappedPosition{x, y},
-                        free_position, static_cast<GConnectFlags>(0));
+  // The position lives as long as the widget; the handler runs once.
+  auto* position = new MappedPosition{x, y, false, {}};
+  g_object_set_data_full(G_OBJECT(widget), kMappedPosition, position, free_position);
+  g_signal_connect(widget, "map-event", G_CALLBACK(move_on_map), position);
 }
 
 }  // namespace pixmera::ui

@@ -47,6 +47,11 @@ void align_label_top(wxWindow* label);
 // Lets the text of a check box or label wrap onto more lines so that it is
 // at most `width` pixels wide.
 void wrap_label(wxWindow* control, int width);
+// True once the window manager has put a top-level window on the screen
+// (X has mapped it, and moved it where keep_position_when_mapped asked),
+// not merely since it was asked to show. A dialog centred on a window
+// before then lands wherever the manager puts windows without a place.
+bool mapped_on_screen(wxWindow* top_level);
 // Moves a top-level window to its position again once it is mapped: some
 // window managers place a new GTK 3 window at 0,0 whatever it asked for.
 void keep_position_when_mapped(wxWindow* frame, int x, int y);

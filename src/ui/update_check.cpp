@@ -24,6 +24,7 @@
 #include "settings/settings.h"
 #include "settings/version_document.h"
 #include "ui/dialogs.h"
+#include "ui/toolkit.h"
 #include "util/text.h"
 
 namespace pixmera::ui {
@@ -123,11 +124,21 @@ void offer_download(wxWindow* window, const VersionDocument& document) {
   }
 }
 
+// The automatic notice waits until the window is on the screen, so that it
+// is centred on it, and until no modal dialog (which disables the windows
+// under it) is in the way.
+bool ready_for_notice(wxWindow* window) { return window->IsEnabled() && mapped_on_screen(window); }
+
 void show_waiting_notice(wxIdleEvent& event) {
   event.Skip();
   auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-  // A modal dialog disables the windows under it.
-  if (window == nullptr || !window->IsEnabled()) return;
+  if (window == nullptr) return;
+  if (!ready_for_notice(window)) {
+    // The map comes within moments and may bring no further idle time; a
+    // modal dialog's own events keep the idle time coming while it is open.
+    if (window->IsEnabled() && window->IsShown()) event.RequestMore();
+    return;
+  }
   window->Unbind(wxEVT_IDLE, &show_waiting_notice);
   offer_download(window, g_waiting_notice);
 }
@@ -163,7 +174,7 @@ void finish_check(int id, const Outcome& outcome) {
   if (window == nullptr) return;
 
   if (outcome.answer == Answer::Newer) {
-    if (on_demand || window->IsEnabled()) {
+    if (on_demand || ready_for_notice(window)) {
       offer_download(window, outcome.document);
     } else {
       g_waiting_notice = outcome.document;

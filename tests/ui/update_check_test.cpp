@@ -11,6 +11,7 @@
 #include "platform/http_fetch.h"
 #include "support/http_server.h"
 #include "ui/dialogs.h"
+#include "ui/toolkit.h"
 #include "window_fixture.h"
 
 namespace pixmera::test {
@@ -193,26 +194,40 @@ TEST_F(UpdatesAndManual, TheAutomaticCheckRunsOnlyWhenDueAndSpeaksOnlyOfANewerVe
   EXPECT_TRUE(dialogs.seen.empty());
 }
 
-TEST_F(UpdatesAndManual, ANoticeWaitsUntilNoDialogIsInItsWay) {
+TEST_F(UpdatesAndManual, ANoticeWaitsForTheWindowOnTheScreenAndNoDialogInItsWay) {
   HttpServer newer({200, document("3.2")});
   ask_at(newer.url());
   DialogScript dialogs;
-  dialogs.answer = [](wxDialog*) { return wxID_NO; };
+  bool window_on_screen = false;
+  dialogs.answer = [&](wxDialog*) {
+    window_on_screen = ui::mapped_on_screen(window_);
+    return wxID_NO;
+  };
   g_settings.update_date = kLongAgo;
   g_settings.update_range = 2;
-  // As a modal dialog (a conversion's progress) disables the window.
+  const auto settle = [] {
+    for (int i = 0; i < 5; ++i) {
+      wxTheApp->Yield(true);
+      wxTheApp->ProcessIdle();
+    }
+  };
+  // An answer before the window is on the screen waits for it: a notice
+  // centred on a window not yet placed lands in a corner of the screen.
   window_ = new ui::MainWindow(test_theme(), {});
-  window_->Show();
-  window_->Disable();
   ASSERT_TRUE(wait_until([] { return !ui::update_check_running(); }));
-  for (int i = 0; i < 5; ++i) {
-    wxTheApp->Yield(true);
-    wxTheApp->ProcessIdle();
-  }
+  settle();
+  EXPECT_TRUE(dialogs.seen.empty());
+  // As a modal dialog (a conversion's progress) disables the window.
+  window_->Disable();
+  window_->Show();
+  ASSERT_TRUE(wait_until([this] { return ui::mapped_on_screen(window_); }));
+  settle();
   EXPECT_TRUE(dialogs.seen.empty());
   window_->Enable();
   ASSERT_TRUE(wait_until([&] { return !dialogs.seen.empty(); }));
   EXPECT_EQ(dialogs.seen.size(), 1u);
+  EXPECT_TRUE(window_on_screen);
+  EXPECT_EQ(newer.requests(), 1);
 }
 
 TEST_F(UpdatesAndManual, ASilentServerDelaysNeitherTheFirstPaintNorTheClose) {

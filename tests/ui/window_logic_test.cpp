@@ -3,6 +3,7 @@
 // windowed conversion, and how theme archives are judged.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "app/window_face.h"
@@ -134,6 +135,20 @@ TEST_F(WindowInput, ChecksRefuseInTheirOrderAndMakeAMissingFolder) {
   g_settings.image_height = 0;
   EXPECT_EQ(check(folder_.file("out")), "Invalid height");
   g_settings.do_image_resize = 0;
+  // Colour values out of range, as a hand-edited configuration file may
+  // hold them, are refused as the console refuses them; NaN included.
+  g_settings.do_image_color_correction = 1;
+  g_settings.image_brightness = 101;
+  EXPECT_EQ(check(folder_.file("out")), "Invalid brightness");
+  g_settings.image_brightness = -100;
+  g_settings.image_contrast = -101;
+  EXPECT_EQ(check(folder_.file("out")), "Invalid contrast");
+  g_settings.image_contrast = 100;
+  g_settings.image_gamma = std::nanf("");
+  EXPECT_EQ(check(folder_.file("out")), "Invalid gamma");
+  g_settings.image_gamma = 0.0f;
+  EXPECT_EQ(check(folder_.file("out")), "Invalid gamma");
+  g_settings.do_image_color_correction = 0;  // unused values are not checked
   g_settings.image.clear();
   EXPECT_EQ(check(folder_.file("out")), "Empty watermark image");
   g_settings.image = folder_.write("not-a-picture.png", "text");
