@@ -17,6 +17,7 @@
 
 #include "support/process_runner.h"
 #include "support/temp_folder.h"
+#include "ui/theme_archive.h"
 
 namespace {
 
@@ -24,30 +25,9 @@ using pixmera::test::read_bytes;
 using pixmera::test::run_process;
 using pixmera::test::TempFolder;
 
-// The window's command names and the sizes it picks from.
-const char* const kIconNames[] = {"New",
-                                  "Add",
-                                  "InFiles",
-                                  "InFolder",
-                                  "OutFolder",
-                                  "OutFormat",
-                                  "FavFolder",
-                                  "ImportFiles",
-                                  "ExportFiles",
-                                  "Exit",
-                                  "Copy",
-                                  "Delete",
-                                  "SelectAll",
-                                  "Convert",
-                                  "Error",
-                                  "Preferences",
-                                  "CustomConverter",
-                                  "Help",
-                                  "Email",
-                                  "Web",
-                                  "Updates",
-                                  "About"};
-const char* const kButtonNames[] = {"Convert", "InFiles", "InFolder"};
+// The sizes the window picks from; the names are the window's own list.
+using pixmera::ui::kButtonNames;
+using pixmera::ui::kIconNames;
 const int kIconSizes[] = {16, 20, 24, 32, 48};
 const int kButtonSizes[] = {64, 88, 96, 132};
 
@@ -133,8 +113,8 @@ TEST(HanddrawnTheme, HoldsEveryPictureTheWindowAsksFor) {
   std::size_t expected = 1;
   for (int size : kIconSizes) {
     std::set<std::string> distinct;
-    for (const char* name : kIconNames) {
-      const std::string path = "Icons/" + std::to_string(size) + "/" + name + ".png";
+    for (const std::string_view name : kIconNames) {
+      const std::string path = "Icons/" + std::to_string(size) + "/" + std::string(name) + ".png";
       auto found = entries.find(path);
       if (found == entries.end()) {
         ADD_FAILURE() << "missing " << path;
@@ -147,8 +127,8 @@ TEST(HanddrawnTheme, HoldsEveryPictureTheWindowAsksFor) {
     EXPECT_EQ(distinct.size(), std::size(kIconNames)) << "two icons alike at " << size;
   }
   for (int size : kButtonSizes) {
-    for (const char* name : kButtonNames) {
-      const std::string path = "Buttons/" + std::to_string(size) + "/" + name + ".png";
+    for (const std::string_view name : kButtonNames) {
+      const std::string path = "Buttons/" + std::to_string(size) + "/" + std::string(name) + ".png";
       auto found = entries.find(path);
       if (found == entries.end()) {
         ADD_FAILURE() << "missing " << path;
