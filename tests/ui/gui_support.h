@@ -13,7 +13,34 @@
 #include <thread>
 #include <vector>
 
+#include "ui/dialogs.h"
+
 namespace pixmera::test {
+
+// Stands in for the browser while it lives: notes the pages the program
+// asks it to open, and hands the opener back at its end.
+class OpenedPages {
+ public:
+  OpenedPages() {
+    pages().clear();
+    previous_ = ui::set_web_page_opener(&note);
+  }
+  ~OpenedPages() { ui::set_web_page_opener(previous_); }
+  OpenedPages(const OpenedPages&) = delete;
+  OpenedPages& operator=(const OpenedPages&) = delete;
+
+  static std::vector<std::string>& pages() {
+    static std::vector<std::string> opened;
+    return opened;
+  }
+
+ private:
+  static bool note(const std::string& address) {
+    pages().push_back(address);
+    return true;
+  }
+  ui::WebPageOpener previous_ = nullptr;
+};
 
 // Lets the toolkit run in short steps until `done` holds; false when the
 // time limit passed first.

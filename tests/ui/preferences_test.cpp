@@ -125,11 +125,6 @@ void pick_colour(wxColourDialog* dialog, const wxColour& colour) {
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-std::vector<std::string> g_opened_pages;
-bool record_page(const std::string& url) {
-  g_opened_pages.push_back(url);
-  return true;
-}
 bool refuse_page(const std::string&) { return false; }
 
 class Preferences : public WindowTest {
@@ -137,12 +132,6 @@ class Preferences : public WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     g_settings.config_path = files_.file("config.ini");
-    g_opened_pages.clear();
-    previous_opener_ = ui::set_web_page_opener(record_page);
-  }
-  void TearDown() override {
-    ui::set_web_page_opener(previous_opener_);
-    WindowTest::TearDown();
   }
 
   // Runs the dialog `item` opens: `act` gets it once it is up and presses
@@ -188,7 +177,7 @@ class Preferences : public WindowTest {
   DialogScript script_;
   wxColour next_colour_;
   int answer_questions_ = wxID_YES;
-  ui::WebPageOpener previous_opener_ = nullptr;
+  OpenedPages opened_;
 };
 
 // One change on each page, through its control; what config.ini must then
@@ -548,7 +537,7 @@ TEST_F(Preferences, TheConverterSearchOpensThePairChosen) {
     press(find<wxButton>(d, "search"));
     press(find<wxButton>(d, "close"));
   });
-  EXPECT_EQ(g_opened_pages,
+  EXPECT_EQ(opened_.pages(),
             (std::vector<std::string>{"https://www.varnelo.example/converters/?from=pcd&to=tiff",
                                       "https://www.varnelo.example/converters/?from=any&to=jpg"}));
   EXPECT_EQ(script_.messages(),
@@ -576,7 +565,7 @@ TEST_F(Preferences, TheAboutBoxNamesProductVersionAddressesAndLicences) {
     web->ProcessWindowEvent(click);
     press(find<wxButton>(d, "close"));
   });
-  EXPECT_EQ(g_opened_pages, std::vector<std::string>{"https://www.varnelo.example/pixmera/"});
+  EXPECT_EQ(opened_.pages(), std::vector<std::string>{"https://www.varnelo.example/pixmera/"});
 }
 
 class PreferencesConversion : public Preferences {};

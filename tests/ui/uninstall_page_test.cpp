@@ -14,25 +14,11 @@
 namespace pixmera::test {
 namespace {
 
-// The pages the program asked the browser to open.
-std::vector<std::string> g_opened;
-bool note_page(const std::string& address) {
-  g_opened.push_back(address);
-  return true;
-}
-
 constexpr const char* kFeedbackPage = "https://www.varnelo.example/pixmera/uninstall/";
 
 class UninstallPage : public testing::Test {
  protected:
-  void SetUp() override {
-    g_opened.clear();
-    previous_opener_ = ui::set_web_page_opener(note_page);
-  }
-  void TearDown() override {
-    ui::set_web_page_opener(previous_opener_);
-    ui::sync_display();
-  }
+  void TearDown() override { ui::sync_display(); }
 
   // Shows the page and, once it is on the screen, lets `act` look at it and
   // end it; returns when the page has closed.
@@ -59,7 +45,7 @@ class UninstallPage : public testing::Test {
     mouse.MouseClick();
   }
 
-  ui::WebPageOpener previous_opener_ = nullptr;
+  OpenedPages opened_;
 };
 
 TEST_F(UninstallPage, NextOpensTheFeedbackPageOnlyWhileTheBoxIsTicked) {
@@ -80,20 +66,20 @@ TEST_F(UninstallPage, NextOpensTheFeedbackPageOnlyWhileTheBoxIsTicked) {
     EXPECT_FALSE(box->GetRect().Intersects(next->GetRect()));
     click(next);
   });
-  EXPECT_EQ(g_opened, std::vector<std::string>{kFeedbackPage});
+  EXPECT_EQ(opened_.pages(), std::vector<std::string>{kFeedbackPage});
 
-  g_opened.clear();
+  opened_.pages().clear();
   show([](wxDialog* page) {
     auto* box = dynamic_cast<wxCheckBox*>(wxWindow::FindWindowByName("tell us", page));
     click(box);
     ASSERT_TRUE(wait_until([box] { return !box->GetValue(); }));
     click(wxWindow::FindWindowByName("next", page));
   });
-  EXPECT_TRUE(g_opened.empty());
+  EXPECT_TRUE(opened_.pages().empty());
 
   // The close box sends nobody anywhere.
   show([](wxDialog* page) { page->Close(); });
-  EXPECT_TRUE(g_opened.empty());
+  EXPECT_TRUE(opened_.pages().empty());
 }
 
 }  // namespace

@@ -17,13 +17,6 @@
 namespace pixmera::test {
 namespace {
 
-// The pages the program asked the browser to open.
-std::vector<std::string> g_opened;
-bool note_page(const std::string& address) {
-  g_opened.push_back(address);
-  return true;
-}
-
 constexpr const char* kDownload = "https://www.varnelo.example/pixmera/download/";
 constexpr int32_t kLongAgo = 1'600'000'000;  // September 2020
 constexpr int32_t kDay = 86400;
@@ -36,15 +29,10 @@ int32_t now() { return static_cast<int32_t>(std::time(nullptr)); }
 
 class UpdatesAndManual : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    g_opened.clear();
-    previous_opener_ = ui::set_web_page_opener(note_page);
-  }
+  void SetUp() override { WindowTest::SetUp(); }
   void TearDown() override {
     WindowTest::TearDown();
     EXPECT_FALSE(ui::update_check_running());
-    ui::set_web_page_opener(previous_opener_);
     ::setenv("PIXMERA_UPDATE_URL", HttpServer::unreachable_url().c_str(), 1);
   }
 
@@ -62,7 +50,7 @@ class UpdatesAndManual : public WindowTest {
     ASSERT_TRUE(wait_until([] { return !ui::update_check_running(); }));
   }
 
-  ui::WebPageOpener previous_opener_ = nullptr;
+  OpenedPages opened_;
 };
 
 TEST_F(UpdatesAndManual, OnDemandTellsOfANewerVersionTheNewestOrWhyItFailed) {
@@ -103,7 +91,7 @@ TEST_F(UpdatesAndManual, OnDemandTellsOfANewerVersionTheNewestOrWhyItFailed) {
     EXPECT_EQ(g_settings.update_date >= now() - 5, c.stores_date) << c.message;
     EXPECT_FALSE(ui::update_check_running());
   }
-  EXPECT_EQ(g_opened, std::vector<std::string>{kDownload});
+  EXPECT_EQ(opened_.pages(), std::vector<std::string>{kDownload});
 
   DialogScript dialogs;
   ask_at(HttpServer::unreachable_url());
@@ -164,7 +152,7 @@ TEST_F(UpdatesAndManual, TheAutomaticCheckRunsOnlyWhenDueAndSpeaksOnlyOfANewerVe
             std::vector<std::string>{"A new version (3.2, released 2027-03-01) is available. You "
                                      "have 3.1. Do you want to open the download page?"});
   EXPECT_GE(g_settings.update_date, before);
-  EXPECT_TRUE(g_opened.empty());  // the user said No
+  EXPECT_TRUE(opened_.pages().empty());  // the user said No
   ASSERT_TRUE(close_window());
 
   // An unknown interval counts as 30 days.
@@ -266,7 +254,7 @@ TEST_F(UpdatesAndManual, TheManualOpensInTheBrowserFromBesideTheProgram) {
   window_->run_command(ui::kManualItem);
   const std::string manual = PIXMERA_BINARY_DIR "/share/doc/pixmera/manual.html";
   EXPECT_EQ(ui::manual_path(), manual);
-  EXPECT_EQ(g_opened, std::vector<std::string>{"file://" + manual});
+  EXPECT_EQ(opened_.pages(), std::vector<std::string>{"file://" + manual});
   EXPECT_EQ(read_bytes(manual), read_bytes(PIXMERA_SOURCE_DIR "/docs/manual.html"));
 }
 

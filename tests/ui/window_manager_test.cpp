@@ -2,65 +2,18 @@
 // maximised or minimised records, the size limits, keys sent to the active
 // window, and the whole program ended with Alt+X. openbox runs on the test's
 // display for these.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <wx/uiaction.h>
 
 #include <fstream>
 
+#include "child_process.h"
 #include "settings/catalogue.h"
-#include "support/process_runner.h"
 #include "window_fixture.h"
-
-extern char** environ;
 
 namespace pixmera::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-pid_t spawn(const std::vector<std::string>& argv_text, const std::vector<std::string>& extra_env) {
-  // The extra variables replace inherited ones of the same name.
-  std::vector<std::string> env_text = extra_env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry(*e);
-    const std::string name = entry.substr(0, entry.find('=') + 1);
-    const bool replaced = std::any_of(extra_env.begin(), extra_env.end(),
-                                      [&](const std::string& x) { return x.starts_with(name); });
-    if (!replaced) env_text.push_back(entry);
-  }
-  std::vector<char*> argv;
-  std::vector<char*> envp;
-  for (const std::string& arg : argv_text) argv.push_back(const_cast<char*>(arg.c_str()));
-  for (const std::string& entry : env_text) envp.push_back(const_cast<char*>(entry.c_str()));
-  argv.push_back(nullptr);
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// Exit status of a child once it ends; -1 when it did not end in time, and
-// it is then killed.
-int wait_for_exit(pid_t pid, std::chrono::seconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > end) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::string run_text(const std::string& program, const std::vector<std::string>& args) {
   return run_process(program, args).output;
@@ -68,21 +21,8 @@ std::string run_text(const std::string& program, const std::vector<std::string>&
 
 class WithWindowManager : public WindowTest {
  protected:
-  static void SetUpTestSuite() {
-    window_manager_ = spawn({"openbox"}, {});
-    // The window manager is there once it has marked the root window.
-    const bool ready = wait_until([] {
-      return run_text("/usr/bin/xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
-             std::string::npos;
-    });
-    if (!ready) std::fprintf(stderr, "openbox did not start\n");
-  }
-  static void TearDownTestSuite() {
-    if (window_manager_ > 0) {
-      ::kill(window_manager_, SIGTERM);
-      ::waitpid(window_manager_, nullptr, 0);
-    }
-  }
+  static void SetUpTestSuite() { window_manager_ = start_window_manager(); }
+  static void TearDownTestSuite() { stop_window_manager(window_manager_); }
 
   void activate() {
     window_->Raise();
@@ -178,7 +118,7 @@ TEST_F(WithWindowManager, AltXEndsTheProgramWithItsConfigurationSaved) {
   ASSERT_FALSE(id.empty());
   run_text("/usr/bin/xdotool", {"windowactivate", "--sync", id});
   run_text("/usr/bin/xdotool", {"key", "--clearmodifiers", "alt+x"});
-  const int status = wait_for_exit(program, std::chrono::seconds(20));
+  const int status = wait_for_exit(program);
   EXPECT_EQ(status, 0);
   const std::string saved = read_bytes(home + "config/Varnelo/pixmera/config.ini");
   EXPECT_NE(saved.find("[Window]\r\nIsMaximized = 0\r\n"), std::string::npos) << saved;
