@@ -256,16 +256,11 @@ int check_operation_settings(const Job& job, bool& font_prepared) {
   job.debug_line("Flip Vertical: ", flag_text(s.do_image_flip_vertical));
   if (s.do_image_color_correction != 0) {
     job.debug_line("Brightness: ", std::to_string(s.image_brightness));
-    if (s.image_brightness < -100 || s.image_brightness > 100) {
-      return Job::fail("Invalid brightness value");
-    }
+    if (!brightness_in_range(s.image_brightness)) return Job::fail("Invalid brightness value");
     job.debug_line("Contrast: ", std::to_string(s.image_contrast));
-    if (s.image_contrast < -100 || s.image_contrast > 100)
-      return Job::fail("Invalid contrast value");
+    if (!contrast_in_range(s.image_contrast)) return Job::fail("Invalid contrast value");
     job.debug_line("Gamma: ", real_text(s.image_gamma));
-    // Compared as single-precision values, both ends included; NaN fails.
-    if (!(s.image_gamma >= 0.01f && s.image_gamma <= 9.99f))
-      return Job::fail("Invalid gamma value");
+    if (!gamma_in_range(s.image_gamma)) return Job::fail("Invalid gamma value");
   }
   job.debug_line("Invert: ", flag_text(s.image_invert));
   job.debug_line("Greyscale: ", flag_text(s.do_image_greyscale));
@@ -398,6 +393,10 @@ void set_output_timestamp(const std::string& input_path, const std::string& outp
 }
 
 }  // namespace
+
+bool brightness_in_range(int32_t value) { return value >= -100 && value <= 100; }
+bool contrast_in_range(int32_t value) { return value >= -100 && value <= 100; }
+bool gamma_in_range(float value) { return value >= 0.01f && value <= 9.99f; }
 
 void fill_job_values() {
   CurrentFile& file = g_current_file;

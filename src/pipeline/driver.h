@@ -17,6 +17,13 @@ int run_conversion_job(bool quiet);
 // and the first "%rnd%" and "%n%" values.
 void fill_job_values();
 
+// The colour correction values a job takes; the windowed run refuses the
+// same ones. Gamma is compared in single precision, both ends included, and
+// NaN is out.
+bool brightness_in_range(int32_t value);  // -100..100
+bool contrast_in_range(int32_t value);    // -100..100
+bool gamma_in_range(float value);         // 0.01..9.99
+
 // Converts every entry of the input collection while the progress record's
 // running flag is set. Returns 0.
 int conversion_worker();

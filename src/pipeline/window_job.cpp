@@ -60,9 +60,9 @@ WindowCheck check_window_conversion(std::string& output_folder) {
   // The dialog cannot store these out of range, but the configuration file
   // can be edited by hand; the console refuses the same values.
   if (s.do_image_color_correction != 0) {
-    if (s.image_brightness < -100 || s.image_brightness > 100) return refuse("Invalid brightness");
-    if (s.image_contrast < -100 || s.image_contrast > 100) return refuse("Invalid contrast");
-    if (!(s.image_gamma >= 0.01f && s.image_gamma <= 9.99f)) return refuse("Invalid gamma");
+    if (!brightness_in_range(s.image_brightness)) return refuse("Invalid brightness");
+    if (!contrast_in_range(s.image_contrast)) return refuse("Invalid contrast");
+    if (!gamma_in_range(s.image_gamma)) return refuse("Invalid gamma");
   }
   if (s.do_watermark == kTextWatermark) {
     if (!prepare_watermark_font()) return refuse("Invalid watermark font", s.font);
