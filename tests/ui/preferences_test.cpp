@@ -425,6 +425,10 @@ const std::vector<std::string> kNotInTheDialog = {
     "File/CsvDelimiter",           // read for older files, never written
     "File/Recent Files",           // carried through unchanged
     "Privacy/Clean Recent Files",  // carried through unchanged
+    // Stored and read like every setting; their rows on the "Input" page
+    // come with the dialog's split into pages.
+    "PhotoCD/PhotoCD Highlights",
+    "PhotoCD/PhotoCD Color Space",
 };
 
 TEST_F(Preferences, EverySettingAUserMayChangeHasAControl) {
