@@ -75,12 +75,22 @@ Profile build_profile(ColourSpace space, bool grey) {
   return profile;
 }
 
+// The profiles carry this creation date (year, month, day, hour, minute,
+// second) rather than the moment they were built, so the same picture
+// gives the same file on every run.
+constexpr std::array<uint16_t, 6> kCreated = {2026, 12, 9, 0, 0, 0};
+constexpr size_t kCreatedOffset = 24;
+
 std::vector<uint8_t> profile_bytes(ColourSpace space, bool grey) {
   const Profile profile = build_profile(space, grey);
   cmsUInt32Number size = 0;
   if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size) || size == 0) return {};
   std::vector<uint8_t> bytes(size);
-  if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size)) return {};
+  if (!cmsSaveProfileToMem(profile.get(), bytes.data(), &size) || size < 128) return {};
+  for (size_t i = 0; i < kCreated.size(); ++i) {
+    bytes[kCreatedOffset + 2 * i] = static_cast<uint8_t>(kCreated[i] >> 8);
+    bytes[kCreatedOffset + 2 * i + 1] = static_cast<uint8_t>(kCreated[i] & 0xFF);
+  }
   return bytes;
 }
 
