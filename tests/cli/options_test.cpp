@@ -70,7 +70,7 @@ TEST_F(OptionsTest, TableNamesExistingSettings) {
     }
     EXPECT_EQ(find_advanced_option(option.name, false), &option);
   }
-  EXPECT_EQ(advanced_options().size(), 105u);
+  EXPECT_EQ(advanced_options().size(), 107u);
 }
 
 TEST_F(OptionsTest, ResizeOptionsTurnResizingOn) {
