@@ -549,11 +549,12 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Email", "Email:"},
     {"Copyright", "Copyright (c) Varnelo Software. All rights reserved."},
     {"Credits",
-     "This software uses FreeImage, LibTIFF, Cairo, Pango, GTK, wxWidgets, libarchive and "
-     "libcurl. Thanks to their authors."},
+     "This software uses FreeImage, LibTIFF, Little CMS, Cairo, Pango, GTK, wxWidgets, "
+     "libarchive and libcurl. Thanks to their authors."},
     {"Licenses", "Licenses:"},
     {"License FreeImage", "FreeImage: FreeImage Public License 1.0 (or GNU GPL 2 or 3)"},
     {"License LibTIFF", "LibTIFF: the LibTIFF license (BSD style)"},
+    {"License Little CMS", "Little CMS: MIT License"},
     {"License Cairo", "Cairo: GNU LGPL 2.1 (or Mozilla Public License 1.1)"},
     {"License Pango", "Pango: GNU LGPL 2 or later"},
     {"License GTK", "GTK: GNU LGPL 2.1 or later"},

@@ -560,7 +560,7 @@ TEST_F(Preferences, TheAboutBoxNamesProductVersionAddressesAndLicences) {
     EXPECT_EQ(find<wxHyperlinkCtrl>(d, "support address")->GetURL(),
               "mailto:support@varnelo.example");
     for (const char* library :
-         {"FreeImage", "Cairo", "Pango", "wxWidgets", "libarchive", "libcurl"}) {
+         {"FreeImage", "Little CMS", "Cairo", "Pango", "wxWidgets", "libarchive", "libcurl"}) {
       auto* line = find<wxStaticText>(d, std::string("License ") + library);
       ASSERT_NE(line, nullptr) << library;
       EXPECT_TRUE(line->GetLabel().StartsWith(wxString(library) + ": ")) << library;
