@@ -226,6 +226,8 @@ TEST_F(ConfigFileTest, ChangedSettingsSurviveARoundTrip) {
   g_settings.tiff_compression = 6;
   g_settings.do_watermark = 2;
   g_settings.image = "/home/user/logo.png";
+  g_settings.photocd_highlights = 1;
+  g_settings.photocd_color_space = 2;
   const Settings before = g_settings;
   save_configuration();
   reset_settings(g_settings, false);
