@@ -207,12 +207,33 @@ void write_decoded(const float* __restrict red, const float* __restrict green,
   }
 }
 
+// One piece of a row through a rendering (or none, for floating point):
+// the 8-bit table when only each channel's own value counts, else the
+// decoded values through the rendering's arithmetic.
+void convert_rendered(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2,
+                      int width, PixelForm form, const ColourRendering* rendering,
+                      std::uint8_t* out) {
+  const bool eight_bits = form == PixelForm::rgb24 || form == PixelForm::bgr24;
+  if (rendering != nullptr && eight_bits && rendering->per_channel()) {
+    convert_row_through_table(y, c1, c2, width,
+                              form == PixelForm::rgb24 ? ChannelOrder::rgb : ChannelOrder::bgr,
+                              rendering->byte_table().data(), out);
+    return;
+  }
+  float red[piece];
+  float green[piece];
+  float blue[piece];
+  decoded_row(y, c1, c2, width, red, green, blue);
+  if (rendering != nullptr) rendering->apply(red, green, blue, width);
+  write_decoded(red, green, blue, width, form, out);
+}
+
 // Full-size chroma samples `first` to `first + count - 1` of row `y`, the
 // values upsample() gives there. Besides the samples under them, the odd
 // ones need the next source sample, so one more is interpolated than used:
 // the last pair of a partial row is the one widen_row() and blend_rows() fill
 // as a row's end, and it is only kept where the row really ends there.
-void chroma_pixels(const Plane& chroma, int y, int first, int count, std::uint8_t* out) {
+inline void chroma_pixels(const Plane& chroma, int y, int first, int count, std::uint8_t* out) {
   const int x0 = first / 2;
   const int last = (first + count - 1) / 2;
   const int n = std::min(last + 2, chroma.width) - x0;
@@ -259,12 +280,7 @@ void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelF
                     std::uint8_t* out, const ColourRendering* rendering) {
   std::uint8_t c1[piece];
   std::uint8_t c2[piece];
-  float red[piece];
-  float green[piece];
-  float blue[piece];
   if (rendering != nullptr && !rendering->changes_pixels()) rendering = nullptr;
-  const bool eight_bits = form == PixelForm::rgb24 || form == PixelForm::bgr24;
-  const ChannelOrder order = form == PixelForm::rgb24 ? ChannelOrder::rgb : ChannelOrder::bgr;
   const std::uint8_t* luma = planes.luma.row(y);
   const std::size_t pixel_bytes = bytes_per_pixel(form);
   for (int start = first; start < first + count; start += piece) {
@@ -272,16 +288,13 @@ void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelF
     chroma_pixels(planes.chroma1, y, start, n, c1);
     chroma_pixels(planes.chroma2, y, start, n, c2);
     std::uint8_t* o = out + static_cast<std::size_t>(start - first) * pixel_bytes;
-    if (rendering == nullptr && form == PixelForm::rgb48) {
+    if (rendering != nullptr || form == PixelForm::rgb96f) {
+      convert_rendered(luma + start, c1, c2, n, form, rendering, o);
+    } else if (form == PixelForm::rgb48) {
       convert_row48(luma + start, c1, c2, n, o);
-    } else if (rendering == nullptr && eight_bits) {
-      convert_row(luma + start, c1, c2, n, order, o);
-    } else if (eight_bits && rendering->per_channel()) {
-      convert_row_through_table(luma + start, c1, c2, n, order, rendering->byte_table().data(), o);
     } else {
-      decoded_row(luma + start, c1, c2, n, red, green, blue);
-      if (rendering != nullptr) rendering->apply(red, green, blue, n);
-      write_decoded(red, green, blue, n, form, o);
+      convert_row(luma + start, c1, c2, n,
+                  form == PixelForm::rgb24 ? ChannelOrder::rgb : ChannelOrder::bgr, o);
     }
   }
 }
