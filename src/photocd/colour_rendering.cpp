@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 
+#include "photocd/avx2_copies.h"
+
 namespace pixmera::photocd {
 
 namespace {
@@ -206,12 +208,6 @@ bool ColourRendering::changes_pixels() const {
 // The pixel loops below run over one channel at a time, so the arithmetic
 // between the table reads vectorises; on processors with AVX2 a second copy
 // reads the tables eight values at a time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define PIXMERA_ALSO_FOR_AVX2 __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define PIXMERA_ALSO_FOR_AVX2
-#endif
 
 namespace {
 

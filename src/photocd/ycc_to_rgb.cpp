@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "photocd/avx2_copies.h"
 #include "photocd/upsample.h"
 
 namespace pixmera::photocd {
@@ -44,12 +45,6 @@ constexpr int piece = 512;
 // copy of the loop does eight at a time. Integer arithmetic gives the same
 // bytes in both copies. (The 16-bit conversion keeps one copy: floating
 // point could contract into fused multiply-adds there and round otherwise.)
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define PIXMERA_ALSO_FOR_AVX2 __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define PIXMERA_ALSO_FOR_AVX2
-#endif
 
 PIXMERA_ALSO_FOR_AVX2 void convert_row(const std::uint8_t* y, const std::uint8_t* c1,
                                        const std::uint8_t* c2, int width, ChannelOrder order,
