@@ -205,18 +205,15 @@ bool ColourRendering::changes_pixels() const {
   return bounded_ && choice_.highlights == Highlights::rolloff;
 }
 
-// The pixel loops below run over one channel at a time, so the arithmetic
-// between the table reads vectorises; on processors with AVX2 a second copy
-// reads the tables eight values at a time.
-
 namespace {
 
-// The tables never overlap the values (__restrict), which the compiler
-// must know before it reads the tables for many values at once. Clipping is
-// done on integers throughout: the compiler clips integers many
-// at a time, floats (because of NaN) one by one. Decoded values lie well
-// inside the table, so the clipped node only matters for values that never
-// occur.
+// The pixel loops run over one channel at a time, so the arithmetic between
+// the table reads vectorises; the AVX2 copies read the tables eight values
+// at a time. The tables never overlap the values (__restrict), which the
+// compiler must know before it reads them for many values at once. Clipping
+// is done on integers throughout: the compiler clips integers many at a
+// time, floats (because of NaN) one by one. Decoded values lie well inside
+// the table, so the clipped node only matters for values that never occur.
 template <bool above_knee_only>
 PIXMERA_ALSO_FOR_AVX2 void decode_channel(const float* __restrict table, float* __restrict values,
                                           int count) {
