@@ -12,7 +12,8 @@ PRO_DISCS := -DPIXMERA_PRO_DISCS=$(CURDIR)/build/generated/pro-discs
 # ccache, where it is installed, lets several build folders share one cache.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean
+.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean \
+	windows-resources-test
 
 bootstrap:
 	@scripts/bootstrap
@@ -58,6 +59,12 @@ deb: bootstrap $(RELEASE)/CMakeCache.txt
 	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && cpack -G DEB
 	@ls $(RELEASE)/pixmera_*.deb
+
+# The Windows programs' icon, manifest and version information, proved by a
+# small program cross-built with them and run under wine.
+windows-resources-test:
+	@scripts/bootstrap --windows
+	JOBS=$(JOBS) tests/windows/resources_test.sh
 
 clean:
 	rm -rf build out
