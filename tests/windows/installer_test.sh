@@ -17,6 +17,12 @@
 # programs were real. Listings go to build/windows-installer-test/.
 set -euo pipefail
 
+# The interactive uninstall (run 4) needs a display: the whole test runs on
+# a private Xvfb when there is none.
+if [ -z "${DISPLAY:-}" ] && [ -z "${PIXMERA_INSTALLER_TEST_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
+  PIXMERA_INSTALLER_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 folder=${1:-$top/build/windows}
 results=$top/build/windows-installer-test
@@ -306,6 +312,47 @@ listing >"$results/3-after.txt"
 check "/REMOVESETTINGS removes config.ini" [ ! -e "$(unix "$settings")" ]
 listing_changes "$results/3-before.txt" "$results/3-after.txt" >"$results/3-changes.txt"
 check "after uninstalling, the listings are as before" same_text "$(cat "$results/3-changes.txt")" ""
+
+# === 4. Per user, removed through the uninstaller's window: the uninstall
+# page opens as the last step, from a copy, once the files are gone.
+if [[ " ${stand_ins[*]} " == *" pixmera.exe "* ]] && [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  echo "installer_test: 4. per user, uninstalled through its window"
+  rm -f "$stand_in_log"
+  write_settings
+  check "setup /S /CURRENTUSER exits 0" run_setup /S /CURRENTUSER
+  uninstaller=$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnelo.pixmera' UninstallString)
+  uninstaller=${uninstaller//\"/}
+  PIXMERA_STAND_IN_WATCH="$per_user_folder\\pixmeracmd.exe" wine "$uninstaller" </dev/null >/dev/null 2>&1
+  # Wait for a window, press its default button: "Uninstall", then "Close"
+  # once the folder is gone.
+  press_return_in() {
+    local deadline=$((SECONDS + 60)) window
+    while [ $SECONDS -lt $deadline ]; do
+      window=$(xdotool search --name "^Varnelo PCD to TIFF Uninstall" 2>/dev/null | head -1 || true)
+      if [ -n "$window" ]; then
+        xdotool windowactivate --sync "$window" key Return 2>/dev/null || xdotool key Return
+        return 0
+      fi
+      sleep 0.2
+    done
+    echo "no uninstaller window within 60 s"
+    return 1
+  }
+  check "the uninstaller's window asks" press_return_in
+  deadline=$((SECONDS + 60))
+  while [ -e "$(unix "$per_user_folder")" ] && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+  sleep 0.5
+  check "the uninstaller's window closes" press_return_in
+  wait_for_uninstaller
+  check "the folder is gone" [ ! -e "$(unix "$per_user_folder")" ]
+  check "config.ini stays when the box is left alone" [ -f "$(unix "$settings")" ]
+  feedback=$(grep -- ' -U' "$stand_in_log" 2>/dev/null | tr -d '\r\357\273\277' || true)
+  check "the uninstall page ran once, as pixmera.exe -U" same_text "$(grep -c . <<<"$feedback")" 1
+  check "from a copy outside the installation folder" bash -c "[[ '$feedback' != *'Varnelo\\pixmera\\'* && '$feedback' == *'\\feedback\\pixmera.exe -U'* ]]"
+  check "after the program's files were gone" bash -c "[[ '$feedback' == *'(watched file absent)' ]]"
+else
+  echo "installer_test: 4. skipped (the real pixmera.exe, or no display or xdotool)"
+fi
 
 for n in 1 2 3; do
   echo "  run $n: $(grep -c . "$results/$n-before.txt") lines before, $(($(diff "$results/$n-before.txt" "$results/$n-installed.txt" 2>/dev/null | grep -c '^>' || true))) added by the installation, changes after: $(grep -c . "$results/$n-changes.txt" || true)"
