@@ -2,13 +2,22 @@
 # The Windows resources of pixmera's programs (packaging/windows/): a small
 # program cross-built with pixmera_windows_resources() runs under wine and
 # reads back its version information, its manifest and what the loader made
-# of it, and every picture of its icon.
+# of it, and every picture of its icon. With --programs, the same program
+# also reads the resources of pixmera.exe, pixmeracmd.exe and convert.exe in
+# that folder (those of them it holds).
 #
-#   tests/windows/resources_test.sh [BUILD_FOLDER]
+#   tests/windows/resources_test.sh [--programs FOLDER]
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build=${1:-$top/build/windows-resources-test}
+build=$top/build/windows-resources-test
+programs=
+if [ "${1:-}" = --programs ] && [ -n "${2:-}" ]; then
+  programs=$(cd "$2" && pwd)
+elif [ $# -gt 0 ]; then
+  echo "usage: resources_test.sh [--programs FOLDER]" >&2
+  exit 2
+fi
 toolchain=$top/cmake/mingw-w64-x86_64.cmake
 jobs=${JOBS:-2}
 
@@ -49,6 +58,7 @@ manifest.common_controls=6.0.0.0
 loaded.common_controls=6.*
 icon.first_group=PIXMERA
 icon.pictures=16x32,24x32,32x32,48x32,64x32,128x32,256x32"
+expected_self=$expected
 
 # Each expected line must be one the program printed; a line ending in "*"
 # only begins one (the assembly's build number is the system's).
@@ -65,13 +75,32 @@ matches() {
 }
 
 passed=0 failed=0
-while IFS= read -r line; do
-  if matches "$line"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: expected '$line', the program read: $(grep -F -- "${line%%=*}=" <<<"$actual" || echo nothing)"
-  fi
-done <<<"$expected"
+compare() {  # WHAT, with $expected and $actual set
+  local line
+  while IFS= read -r line; do
+    if matches "$line"; then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1))
+      echo "FAIL: $1: expected '$line', read: $(grep -F -- "${line%%=*}=" <<<"$actual" || echo nothing)"
+    fi
+  done <<<"$expected"
+}
+compare resources_check.exe
+
+# The programs of the build: the same resources, each with its own names
+# (each description is the program's own, after the product name).
+if [ -n "$programs" ]; then
+  for program in pixmera.exe pixmeracmd.exe convert.exe; do
+    [ -f "$programs/$program" ] || continue
+    actual=$(wine "$build/resources_check.exe" "$(winepath -w "$programs/$program")" </dev/null | tr -d '\r')
+    expected=$(sed -e '/^loaded\./d' -e '/^version.FileDescription=/d' \
+      -e "s/^version.InternalName=.*/version.InternalName=${program%.exe}/" \
+      -e "s/^version.OriginalFilename=.*/version.OriginalFilename=$program/" <<<"$expected_self")
+    expected+=$'\nversion.FileDescription=Varnelo PCD to TIFF*'
+    compare "$program"
+    echo "resources_test: read $program"
+  done
+fi
 echo "resources_test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -2,16 +2,22 @@
 // "name=value" line each, for tests/windows/resources_test.sh to compare:
 // the version information (GetFileVersionInfoW), the manifest and what it
 // switches on (common controls 6, DPI awareness, long paths), and every
-// picture of the application icon.
+// picture of the application icon. Given a file, it reads that program's
+// resources instead (all but what the loader made of the manifest).
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The program whose resources are read: this one, or the file given.
+HMODULE module = nullptr;
+std::wstring module_path;
 
 std::string utf8(const wchar_t* text, int length = -1) {
   int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -26,8 +32,7 @@ void print(const char* name, const std::string& value) {
 }
 
 void version_information() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const wchar_t* path = module_path.c_str();
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(path, &ignored);
   if (size == 0) {
@@ -79,13 +84,13 @@ void version_information() {
 }
 
 void manifest() {
-  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
   if (!resource) {
     print("manifest", "missing");
     return;
   }
-  const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, resource)));
-  std::string xml(text, SizeofResource(nullptr, resource));
+  const char* text = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+  std::string xml(text, SizeofResource(module, resource));
   // The settings as written, so a test sees each one.
   auto between = [&](const std::string& open, const std::string& close) {
     std::size_t at = xml.find(open);
@@ -102,6 +107,8 @@ void manifest() {
                 std::string::npos
             ? "6.0.0.0"
             : "(none)");
+
+  if (module != GetModuleHandleW(nullptr)) return;
 
   // What the loader made of it: the common controls this process got (the
   // side-by-side assembly the manifest asked for, not the system folder's
@@ -131,7 +138,7 @@ void manifest() {
 void icon() {
   std::wstring first;
   EnumResourceNamesW(
-      nullptr, RT_GROUP_ICON,
+      module, RT_GROUP_ICON,
       [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
         auto* result = reinterpret_cast<std::wstring*>(found);
         *result = IS_INTRESOURCE(name) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(name))
@@ -142,9 +149,9 @@ void icon() {
   print("icon.first_group", first.empty() ? "(none)" : utf8(first.c_str()));
   if (first.empty() || first[0] == L'#') return;
 
-  HRSRC resource = FindResourceW(nullptr, first.c_str(), RT_GROUP_ICON);
-  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, resource)));
-  const DWORD group_size = SizeofResource(nullptr, resource);
+  HRSRC resource = FindResourceW(module, first.c_str(), RT_GROUP_ICON);
+  const auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
+  const DWORD group_size = SizeofResource(module, resource);
   if (!group || group_size < 6) return;
   const WORD count = *reinterpret_cast<const WORD*>(group + 4);
   std::string sizes;
@@ -154,8 +161,7 @@ void icon() {
     const BYTE* entry = group + 6 + 14 * i;
     const int size = entry[0] == 0 ? 256 : entry[0];
     const int depth = *reinterpret_cast<const WORD*>(entry + 6);
-    HICON handle = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), first.c_str(), IMAGE_ICON, size, size, 0));
+    HICON handle = static_cast<HICON>(LoadImageW(module, first.c_str(), IMAGE_ICON, size, size, 0));
     int loaded = 0;
     ICONINFO parts{};
     if (handle && GetIconInfo(handle, &parts)) {
@@ -174,7 +180,21 @@ void icon() {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  if (argc > 1) {
+    module_path = argv[1];
+    module =
+        LoadLibraryExW(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) {
+      print("file", "unreadable");
+      return 1;
+    }
+  } else {
+    module = GetModuleHandleW(nullptr);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    module_path = path;
+  }
   version_information();
   manifest();
   icon();
