@@ -33,6 +33,12 @@ struct Point {
   double y = 0;
 };
 
+// The library that draws on this system: "Cairo" or "GDI+". Shapes, places,
+// colours and opacities are the same with either; the pixels of text and of
+// smoothed edges are each library's own, so a picture kept for comparison
+// holds for the library that made it.
+std::string_view drawing_library();
+
 // Layers larger than this are refused: a frame or watermark on a bigger area
 // would need gigabytes for its layers and their PNG.
 inline constexpr int64_t kMaxLayerPixels = 100'000'000;

@@ -377,6 +377,8 @@ int32_t whole_pixels(double width) {
 // ---------------------------------------------------------------------------
 // Layers
 
+std::string_view drawing_library() { return "GDI+"; }
+
 Layer::Layer() = default;
 
 Layer::Layer(int64_t width, int64_t height) {
