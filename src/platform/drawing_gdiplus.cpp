@@ -73,10 +73,10 @@ constexpr double kPointsPerInch = 72.0;
 constexpr float kLargestEm = 100'000.0f;
 
 // GDI+ is started on first use, once, whichever thread comes first, and
-// stopped with the program's other static objects. Without its background
-// thread there is nothing to hook into a message loop and nothing to wait
-// for when it stops, which also makes stopping safe inside a DLL that is
-// being unloaded.
+// stopped with the program's other static objects. It runs without its
+// background thread: drawing into memory needs no message loop to hook, and
+// stopping has no thread to wait for, also when it happens while the DLL
+// that holds this file is being unloaded.
 class GdiplusSession {
  public:
   GdiplusSession() {
