@@ -5,6 +5,8 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "imaging/convert_file.h"

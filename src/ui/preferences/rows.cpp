@@ -167,8 +167,9 @@ void set_tip(wxWindow* control, const Row& row, const std::string& key) {
 }
 
 // --- The builders: each makes its row's control(s), names them after the
-// setting and binds them. They return the windows a switch of the row
-// turns on, the control first.
+// setting and binds them. Each returns the control that a switch of the
+// row turns on and that shows its tip; the timestamp returns all of its
+// windows, the date first.
 
 wxWindow* add_blank(const Place& place) {
   auto* cell = new wxPanel(place.form.parent());
