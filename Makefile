@@ -12,7 +12,8 @@ PRO_DISCS := -DPIXMERA_PRO_DISCS=$(CURDIR)/build/generated/pro-discs
 # ccache, where it is installed, lets several build folders share one cache.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean
+.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean \
+	windows-resources-test windows-installer windows-installer-test
 
 bootstrap:
 	@scripts/bootstrap
@@ -58,6 +59,27 @@ deb: bootstrap $(RELEASE)/CMakeCache.txt
 	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && cpack -G DEB
 	@ls $(RELEASE)/pixmera_*.deb
+
+# The Windows programs' icon, manifest and version information, proved by a
+# small program cross-built with them and run under wine.
+windows-resources-test:
+	@scripts/bootstrap --windows
+	JOBS=$(JOBS) tests/windows/resources_test.sh
+
+# The setup program, from the installable folder `make windows` fills:
+# build/windows/pixmera-3.1-setup.exe. Per user or for all users, /S silent,
+# /D= for the folder; see packaging/windows/pixmera.nsi.
+WINDOWS_FOLDER ?= build/windows
+windows-installer:
+	@scripts/bootstrap --windows
+	JOBS=$(JOBS) packaging/windows/build-installer $(WINDOWS_FOLDER) $(WINDOWS_FOLDER)/pixmera-3.1-setup.exe
+
+# Installs and uninstalls the setup program under wine and compares the
+# folders and registry before and after (the programs the folder lacks are
+# stand-ins; the test says which).
+windows-installer-test:
+	@scripts/bootstrap --windows
+	JOBS=$(JOBS) tests/windows/installer_test.sh $(WINDOWS_FOLDER)
 
 clean:
 	rm -rf build out

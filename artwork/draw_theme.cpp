@@ -2,11 +2,14 @@
 // time, with Cairo paths only (no fonts), and packs the theme as a ZIP:
 //
 //   draw_theme THEME.zip HICOLOR_FOLDER [--sheet FOLDER]
+//   draw_theme --ico ICON.ico
 //
 // THEME.zip gets theme.cfg, Icons/<size>/<Name>.png and
 // Buttons/<size>/<Name>.png; HICOLOR_FOLDER gets <n>x<n>/apps/pixmera.png and
 // scalable/apps/pixmera.svg. --sheet also writes contact sheets (every picture
 // on light and dark grey, the small sizes enlarged) for a person to look at.
+// --ico writes only the application icon of the Windows build, every size
+// Explorer and the taskbar ask for in one file.
 //
 // Every picture is drawn in a 48-unit design square scaled to its size. The
 // "hand" is a deterministic wobble seeded from the picture's name and size,
@@ -32,6 +35,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "ico_file.h"
 
 namespace {
 
@@ -996,6 +1001,8 @@ constexpr Picture kButtons[] = {
 constexpr int kIconSizes[] = {16, 20, 24, 32, 48};
 constexpr int kButtonSizes[] = {64, 88, 96, 132};
 constexpr int kApplicationSizes[] = {48, 128, 256};
+// Small icons, lists, the taskbar, Explorer's views up to "extra large".
+constexpr int kWindowsIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 std::string join_sizes(std::span<const int> sizes) {
   std::string text;
@@ -1172,6 +1179,25 @@ bool write_application_icons(const fs::path& hicolor) {
   return write_file(hicolor / "scalable" / "apps" / "pixmera.svg", svg);
 }
 
+bool write_windows_icon(const fs::path& path) {
+  std::vector<pixmera::artwork::IconPicture> pictures;
+  for (int size : kWindowsIconSizes) {
+    Surface surface = render(kApplication, size);
+    pixmera::artwork::IconPicture picture;
+    picture.size = size;
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    for (int y = 0; y < size; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+      picture.pixels.insert(picture.pixels.end(), row, row + size);
+    }
+    if (!png_bytes(surface.get(), picture.png)) return false;
+    pictures.push_back(std::move(picture));
+  }
+  std::string bytes = pixmera::artwork::ico_file(pictures);
+  return !bytes.empty() && write_file(path, bytes);
+}
+
 // Contact sheets: each picture at each size on light and on dark grey, and
 // the small sizes enlarged four times with square pixels.
 bool write_sheets(const fs::path& folder) {
@@ -1266,8 +1292,15 @@ bool write_sheets(const fs::path& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--ico") {
+    bool ok = write_windows_icon(argv[2]);
+    cairo_debug_reset_static_data();
+    return ok ? 0 : 1;
+  }
   if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--sheet")) {
-    std::fprintf(stderr, "usage: draw_theme THEME.zip HICOLOR_FOLDER [--sheet FOLDER]\n");
+    std::fprintf(stderr,
+                 "usage: draw_theme THEME.zip HICOLOR_FOLDER [--sheet FOLDER]\n"
+                 "       draw_theme --ico ICON.ico\n");
     return 2;
   }
   // The ZIP's DOS times are local times: the same in every time zone only

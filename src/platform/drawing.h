@@ -1,6 +1,9 @@
 // Drawing for the frame and the watermark: 32-bit layers with straight
-// shapes, text and alpha blits, handed on as PNG bytes. Cairo draws, Pango
-// with fontconfig sets the text; callers see plain C++ types only.
+// shapes, text and alpha blits, handed on as PNG bytes. Each system draws
+// with its own library behind this header: Cairo with Pango and fontconfig
+// on Linux (drawing_cairo.cpp), GDI+ on Windows (drawing_gdiplus.cpp).
+// Callers see plain C++ types only; the library's objects stay inside the
+// implementation.
 #pragma once
 
 #include <FreeImage.h>
@@ -12,10 +15,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-struct _cairo_surface;
-struct _PangoFontDescription;
-struct _PangoFontMap;
 
 namespace pixmera {
 
@@ -34,33 +33,40 @@ struct Point {
   double y = 0;
 };
 
+// The library that draws on this system: "Cairo" or "GDI+". Shapes, places,
+// colours and opacities are the same with either; the pixels of text and of
+// smoothed edges are each library's own, so a picture kept for comparison
+// holds for the library that made it.
+std::string_view drawing_library();
+
 // Layers larger than this are refused: a frame or watermark on a bigger area
 // would need gigabytes for its layers and their PNG.
 inline constexpr int64_t kMaxLayerPixels = 100'000'000;
-
-struct CairoSurfaceRelease {
-  void operator()(_cairo_surface* surface) const;
-};
 
 // A 32-bit drawing layer, fully transparent when made. A layer that cannot be
 // made (a side of 0 or less, too many pixels, no memory) tests false; every
 // drawing function leaves such a layer alone.
 class Layer {
  public:
-  Layer() = default;
+  Layer();
   Layer(int64_t width, int64_t height);
+  ~Layer();
+  Layer(Layer&& other) noexcept;
+  Layer& operator=(Layer&& other) noexcept;
 
   explicit operator bool() const { return surface_ != nullptr; }
   int width() const;
   int height() const;
   // The pixel at (x, y), (0, 0) being the top left; transparent black
-  // outside the layer.
+  // outside the layer and wherever the alpha is 0.
   Rgba pixel(int x, int y) const;
 
-  _cairo_surface* native() const { return surface_.get(); }
+  // The drawing library's own picture, defined by the implementation.
+  struct Surface;
+  Surface* surface() const { return surface_.get(); }
 
  private:
-  std::unique_ptr<_cairo_surface, CairoSurfaceRelease> surface_;
+  std::unique_ptr<Surface> surface_;
 };
 
 // Shapes are filled antialiased, over what the layer already holds.
@@ -84,13 +90,15 @@ using PixelFilter = Rgba (*)(Rgba);
 Layer layer_from_picture(FIBITMAP* picture, PixelFilter filter = nullptr);
 
 // The face a font request gets, and whether it counts as the face that was
-// asked for. Fontconfig resolves the name with the system's substitution
-// rules; the result opens when its family is the name itself or one the rules
-// bind strongly to it, which is how the metric-compatible aliases are written
-// (Arial gives Liberation Sans). The generic fallback that any unknown name
-// reaches (DejaVu Sans) is weakly bound and does not count.
+// asked for. The system resolves the name with its own substitution rules;
+// the result opens when its family is the name itself or one the system
+// binds to it as a stand-in, which is how the metric-compatible aliases are
+// written (on Debian, fontconfig gives Liberation Sans for Arial; under wine,
+// the prefix's font replacements do). The generic fallback that any unknown
+// name reaches (DejaVu Sans through fontconfig, the font mapper's default
+// face on Windows) does not count.
 struct FontResolution {
-  std::string family;  // the family fontconfig picked; empty when none
+  std::string family;  // the family the system picked; empty when none
   bool opens = false;
 };
 FontResolution resolve_font(std::string_view face, bool bold, bool italic);
@@ -104,34 +112,30 @@ struct FontRequest {
   bool strike_out = false;
 };
 
-struct PangoFontDescriptionFree {
-  void operator()(_PangoFontDescription* description) const;
-};
-struct PangoFontMapRelease {
-  void operator()(_PangoFontMap* font_map) const;
-};
-
-// A resolved font, ready to measure and draw text. It keeps the glyph caches
-// of its own font map, so releasing the font releases them; it may move
-// between threads but is used by one at a time.
+// A resolved font, ready to measure and draw text. Releasing the font
+// releases whatever the drawing library keeps for it (glyph caches); it may
+// move between threads but is used by one at a time.
 class Font {
  public:
   // The font, or nothing when the face does not open or the size is not
   // positive.
   static std::optional<Font> open(const FontRequest& request);
 
+  ~Font();
+  Font(Font&& other) noexcept;
+  Font& operator=(Font&& other) noexcept;
+
   const std::string& family() const { return family_; }
-  _PangoFontDescription* native() const { return description_.get(); }
-  _PangoFontMap* font_map() const { return font_map_.get(); }
-  bool underline() const { return underline_; }
-  bool strike_out() const { return strike_out_; }
+
+  // The drawing library's own font, defined by the implementation.
+  struct Face;
+  const Face& face() const { return *face_; }
 
  private:
+  Font();
+
   std::string family_;
-  std::unique_ptr<_PangoFontDescription, PangoFontDescriptionFree> description_;
-  std::unique_ptr<_PangoFontMap, PangoFontMapRelease> font_map_;
-  bool underline_ = false;
-  bool strike_out_ = false;
+  std::unique_ptr<Face> face_;
 };
 
 // Raster text is drawn without antialiasing and replaces the pixels it

@@ -1,5 +1,5 @@
-#include "platform/drawing.h"
-
+// Drawing on Linux: Cairo image surfaces for the layers, Pango with
+// PangoCairo and fontconfig for the text.
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <glib-object.h>
@@ -9,9 +9,36 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/drawing.h"
 #include "util/text.h"
 
 namespace pixmera {
+
+struct Layer::Surface {
+  explicit Surface(cairo_surface_t* cairo) : surface(cairo) {}
+  ~Surface() { cairo_surface_destroy(surface); }
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  cairo_surface_t* surface;
+};
+
+// The font's description and a font map of its own, whose glyph caches go
+// with the font.
+struct Font::Face {
+  Face() = default;
+  ~Face() {
+    if (description != nullptr) pango_font_description_free(description);
+    if (font_map != nullptr) g_object_unref(font_map);
+  }
+  Face(const Face&) = delete;
+  Face& operator=(const Face&) = delete;
+
+  PangoFontDescription* description = nullptr;
+  PangoFontMap* font_map = nullptr;
+  bool underline = false;
+  bool strike_out = false;
+};
 
 namespace {
 
@@ -43,9 +70,11 @@ struct GFree {
   void operator()(gchar* text) const { g_free(text); }
 };
 
+cairo_surface_t* surface_of(const Layer& layer) { return layer.surface()->surface; }
+
 CairoContext context_on(const Layer& layer) {
   if (!layer) return nullptr;
-  cairo_t* context = cairo_create(layer.native());
+  cairo_t* context = cairo_create(surface_of(layer));
   if (cairo_status(context) != CAIRO_STATUS_SUCCESS) {
     cairo_destroy(context);
     return nullptr;
@@ -87,7 +116,8 @@ FontOptions font_options(TextDrawing drawing) {
 // bytes in a watermark text become replacement characters.
 PangoLayoutHandle layout_line(cairo_t* context, const Font& font, std::string_view text,
                               TextDrawing drawing) {
-  PangoContext* pango_context = pango_font_map_create_context(font.font_map());
+  const Font::Face& face = font.face();
+  PangoContext* pango_context = pango_font_map_create_context(face.font_map);
   pango_cairo_update_context(context, pango_context);
   const FontOptions options = font_options(drawing);
   pango_cairo_context_set_font_options(pango_context, options.get());
@@ -95,12 +125,12 @@ PangoLayoutHandle layout_line(cairo_t* context, const Font& font, std::string_vi
   PangoLayoutHandle layout(pango_layout_new(pango_context));
   g_object_unref(pango_context);
 
-  pango_layout_set_font_description(layout.get(), font.native());
+  pango_layout_set_font_description(layout.get(), face.description);
   pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
   PangoAttrList* attributes = pango_attr_list_new();
-  if (font.underline())
+  if (face.underline)
     pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-  if (font.strike_out()) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
+  if (face.strike_out) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
   pango_layout_set_attributes(layout.get(), attributes);
   pango_attr_list_unref(attributes);
 
@@ -112,15 +142,7 @@ PangoLayoutHandle layout_line(cairo_t* context, const Font& font, std::string_vi
 
 }  // namespace
 
-void CairoSurfaceRelease::operator()(_cairo_surface* surface) const {
-  cairo_surface_destroy(surface);
-}
-
-void PangoFontDescriptionFree::operator()(_PangoFontDescription* description) const {
-  pango_font_description_free(description);
-}
-
-void PangoFontMapRelease::operator()(_PangoFontMap* font_map) const { g_object_unref(font_map); }
+std::string_view drawing_library() { return "Cairo"; }
 
 Layer::Layer(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX ||
@@ -133,19 +155,26 @@ Layer::Layer(int64_t width, int64_t height) {
     cairo_surface_destroy(surface);
     return;
   }
-  surface_.reset(surface);
+  surface_ = std::make_unique<Surface>(surface);
 }
 
-int Layer::width() const { return surface_ ? cairo_image_surface_get_width(surface_.get()) : 0; }
+Layer::Layer() = default;
+Layer::~Layer() = default;
+Layer::Layer(Layer&& other) noexcept = default;
+Layer& Layer::operator=(Layer&& other) noexcept = default;
 
-int Layer::height() const { return surface_ ? cairo_image_surface_get_height(surface_.get()) : 0; }
+int Layer::width() const { return surface_ ? cairo_image_surface_get_width(surface_->surface) : 0; }
+
+int Layer::height() const {
+  return surface_ ? cairo_image_surface_get_height(surface_->surface) : 0;
+}
 
 Rgba Layer::pixel(int x, int y) const {
   if (!surface_ || x < 0 || y < 0 || x >= width() || y >= height()) return {};
-  cairo_surface_flush(surface_.get());
+  cairo_surface_flush(surface_->surface);
   const unsigned char* row =
-      cairo_image_surface_get_data(surface_.get()) +
-      static_cast<ptrdiff_t>(y) * cairo_image_surface_get_stride(surface_.get());
+      cairo_image_surface_get_data(surface_->surface) +
+      static_cast<ptrdiff_t>(y) * cairo_image_surface_get_stride(surface_->surface);
   const uint32_t value = reinterpret_cast<const uint32_t*>(row)[x];
   const uint32_t alpha = value >> 24;
   return Rgba{unpremultiply((value >> 16) & 0xFF, alpha), unpremultiply((value >> 8) & 0xFF, alpha),
@@ -173,7 +202,7 @@ void fill_polygon(Layer& layer, std::span<const Point> corners, Rgba colour) {
 void paint_layer(Layer& target, const Layer& source, int32_t alpha) {
   const CairoContext context = context_on(target);
   if (!context || !source) return;
-  cairo_set_source_surface(context.get(), source.native(), 0, 0);
+  cairo_set_source_surface(context.get(), surface_of(source), 0, 0);
   cairo_paint_with_alpha(context.get(), std::clamp(alpha, 0, 255) / 255.0);
 }
 
@@ -185,7 +214,8 @@ std::vector<uint8_t> encode_png(const Layer& layer) {
     out->insert(out->end(), data, data + length);
     return CAIRO_STATUS_SUCCESS;
   };
-  if (cairo_surface_write_to_png_stream(layer.native(), append, &bytes) != CAIRO_STATUS_SUCCESS) {
+  if (cairo_surface_write_to_png_stream(surface_of(layer), append, &bytes) !=
+      CAIRO_STATUS_SUCCESS) {
     bytes.clear();
   }
   return bytes;
@@ -201,7 +231,7 @@ Layer layer_from_picture(FIBITMAP* picture, PixelFilter filter) {
   Layer layer(width, height);
   if (!layer) return layer;
 
-  cairo_surface_t* surface = layer.native();
+  cairo_surface_t* surface = surface_of(layer);
   cairo_surface_flush(surface);
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
@@ -273,21 +303,27 @@ std::optional<Font> Font::open(const FontRequest& request) {
 
   Font font;
   font.family_ = resolution.family;
-  font.description_.reset(pango_font_description_new());
-  pango_font_description_set_family(font.description_.get(), resolution.family.c_str());
-  pango_font_description_set_weight(font.description_.get(),
+  Face& face = *font.face_;
+  face.description = pango_font_description_new();
+  pango_font_description_set_family(face.description, resolution.family.c_str());
+  pango_font_description_set_weight(face.description,
                                     request.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_style(font.description_.get(),
+  pango_font_description_set_style(face.description,
                                    request.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   pango_font_description_set_size(
-      font.description_.get(),
+      face.description,
       static_cast<gint>(std::min<int64_t>(int64_t{request.size} * PANGO_SCALE, INT_MAX / 2)));
-  font.font_map_.reset(pango_cairo_font_map_new());
-  if (!font.font_map_) return std::nullopt;
-  font.underline_ = request.underline;
-  font.strike_out_ = request.strike_out;
+  face.font_map = pango_cairo_font_map_new();
+  if (face.font_map == nullptr) return std::nullopt;
+  face.underline = request.underline;
+  face.strike_out = request.strike_out;
   return font;
 }
+
+Font::Font() : face_(std::make_unique<Face>()) {}
+Font::~Font() = default;
+Font::Font(Font&& other) noexcept = default;
+Font& Font::operator=(Font&& other) noexcept = default;
 
 TextExtent measure_text(const Font& font, std::string_view text, TextDrawing drawing) {
   const Layer scratch(1, 1);

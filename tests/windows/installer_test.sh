@@ -1,0 +1,361 @@
+#!/usr/bin/env bash
+# The setup program under wine, in a wine prefix of its own: installs
+# silently for the current user and, separately, for all users into a folder
+# given with /D=, checks every file, the Start-menu shortcut, the file type
+# and the uninstall entry, runs the installed program when it is the real
+# build, then runs the uninstall command the entry names and checks that
+# everything the installer wrote is gone and nothing else: config.ini, a
+# file the user put into the installation folder, and a default program of
+# .pcd that was there before all stay. The listings of the folders and
+# registry keys before and after each run are compared.
+#
+#   tests/windows/installer_test.sh [FOLDER]
+#
+# FOLDER is the installable folder (default build/windows, as `make windows`
+# fills it). Programs missing from it (all of them, when it is not built)
+# are replaced by a stand-in that only notes its starts; the test says which
+# programs were real. Listings go to build/windows-installer-test/.
+set -euo pipefail
+
+# The interactive uninstall (run 4) needs a display: the whole test runs on
+# a private Xvfb when there is none.
+if [ -z "${DISPLAY:-}" ] && [ -z "${PIXMERA_INSTALLER_TEST_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
+  PIXMERA_INSTALLER_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+folder=${1:-$top/build/windows}
+results=$top/build/windows-installer-test
+fixture=$top/tests/data/pcd/kodak_16base.pcd
+rm -rf "$results"
+mkdir -p "$results"
+
+. "$top/tests/windows/wine_prefix.sh"
+trap wine_stop EXIT
+
+passed=0 failed=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $what"
+  fi
+}
+same_text() { [ "$1" == "$2" ] || { echo "  got:      '$1'"; echo "  expected: '$2'"; return 1; }; }
+
+# --- The folder to install: the real build, with stand-ins for what it lacks.
+stage=$wine_tmp/stage
+mkdir -p "$stage"
+real_programs=() stand_ins=()
+if [ -d "$folder" ]; then
+  cp -a "$folder/." "$stage/"
+  rm -f "$stage"/pixmera-*-setup.exe
+fi
+for program in pixmera.exe pixmeracmd.exe convert.exe; do
+  if [ -f "$stage/$program" ]; then
+    real_programs+=("$program")
+  else
+    stand_ins+=("$program")
+  fi
+done
+if [ ${#stand_ins[@]} -gt 0 ]; then
+  x86_64-w64-mingw32-gcc-posix -O2 -s -municode -o "$wine_tmp/stand_in.exe" \
+    "$top/tests/windows/stand_in.c"
+  for program in "${stand_ins[@]}"; do cp "$wine_tmp/stand_in.exe" "$stage/$program"; done
+fi
+if [ ${#real_programs[@]} -eq 0 ]; then
+  # No build at all: a layout like the real one, with stand-in contents.
+  mkdir -p "$stage/gfx" "$stage/docs"
+  for dll in pixmera_base.dll pixmera_engine.dll libstdc++-6.dll; do
+    cp "$wine_tmp/stand_in.exe" "$stage/$dll"
+  done
+  printf 'stand-in theme\n' >"$stage/gfx/handdrawn.zip"
+  cp "$top/docs/manual.html" "$stage/docs/manual.html"
+fi
+echo "installer_test: installing from ${folder}"
+echo "  real programs: ${real_programs[*]:-none}; stand-ins: ${stand_ins[*]:-none}"
+
+setup=$wine_tmp/pixmera-3.1-setup.exe
+"$top/packaging/windows/build-installer" "$stage" "$setup" "$wine_tmp/work" >"$results/build.log"
+# Through cmd, so the command line reaches the setup program as typed: /D=
+# must stand last and unquoted, spaces and all.
+run_setup() { wine cmd /c "$(winepath -w "$setup") $*" </dev/null >/dev/null 2>&1; }
+mapfile -t installed_files <"$wine_tmp/work/lists/installed-files.txt"
+echo "  ${#installed_files[@]} files in the setup program"
+
+wine_start
+user_profile=$(wine cmd /c echo %USERPROFILE% </dev/null | tr -d '\r')
+appdata=$(wine cmd /c echo %APPDATA% </dev/null | tr -d '\r')
+temp=$(wine cmd /c echo %TEMP% </dev/null | tr -d '\r')
+unix() { winepath -u "$1" 2>/dev/null; }
+per_user_folder="$user_profile\\AppData\\Local\\Programs\\Varnelo\\pixmera"
+all_users_folder='C:\Tools\Pixmera Test'
+per_user_start="$appdata\\Microsoft\\Windows\\Start Menu\\Programs"
+all_users_start='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
+settings="$appdata\\Varnelo\\pixmera\\config.ini"
+stand_in_log=$(unix "$temp\\pixmera-stand-in.log")
+
+# --- Listings: the folders an installation touches and the registry keys.
+file_roots=("$user_profile\\AppData\\Local\\Programs" "$per_user_start" "$appdata\\Varnelo"
+  'C:\Program Files' 'C:\Tools' "$all_users_start")
+registry_keys=('HKCU\Software\Classes'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+  'HKLM\Software\Classes\.pcd' 'HKLM\Software\Classes\Varnelo.pixmera.pcd'
+  'HKLM\Software\Classes\Applications\pixmera.exe'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnelo.pixmera')
+listing() {
+  local root key path line
+  for root in "${file_roots[@]}"; do
+    path=$(unix "$root")
+    if [ -e "$path" ]; then
+      (cd "$path" && find . -mindepth 1 -printf '%P %y\n' | LC_ALL=C sort) |
+        while IFS= read -r line; do printf 'file %s\\%s\n' "$root" "${line//\//\\}"; done
+    else
+      echo "file $root (absent)"
+    fi
+  done
+  for key in "${registry_keys[@]}"; do
+    # wine's own per-program cache under Local Settings is no one's record.
+    if wine reg query "$key" </dev/null >/dev/null 2>&1; then
+      wine reg query "$key" /s </dev/null 2>/dev/null | tr -d '\r' |
+        grep -v -e '^$' -e 'Local Settings' | sed "s|^|reg |" || true
+    else
+      echo "reg $key (absent)"
+    fi
+  done
+}
+# Lines only in the second listing (+) or only in the first (-).
+listing_changes() { { diff "$1" "$2" || true; } | sed -n 's/^> /+ /p; s/^< /- /p' | LC_ALL=C sort; }
+
+reg_value() {  # KEY NAME (empty NAME: the default value)
+  local args=(/v "$2")
+  [ -n "$2" ] || args=(/ve)
+  wine reg query "$1" "${args[@]}" </dev/null 2>/dev/null | tr -d '\r' |
+    sed -n 's/^    [^ ].*    REG_[A-Z_]*    \{0,1\}//p' | head -1
+}
+key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }
+
+# The uninstaller copies itself to %TEMP% and returns at once; the copy runs
+# with "_?=<folder>". Waits until no such process of this prefix is left.
+wait_for_uninstaller() {
+  local deadline=$((SECONDS + 120)) pid busy
+  while [ $SECONDS -lt $deadline ]; do
+    busy=
+    for pid in /proc/[0-9]*; do
+      grep -qzx "WINEPREFIX=$WINEPREFIX" "$pid/environ" 2>/dev/null || continue
+      tr '\0' ' ' <"$pid/cmdline" 2>/dev/null | grep -qF '_?=' && busy=1 && break
+    done
+    [ -z "$busy" ] && return 0
+    sleep 0.2
+  done
+  echo "the uninstaller did not finish within 120 s"
+  return 1
+}
+
+run_quiet_uninstall() {  # ROOT (HKCU or HKLM) [extra switches]
+  local root=$1
+  shift
+  local command
+  command=$(reg_value "$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnelo.pixmera" QuietUninstallString)
+  # "C:\...\uninstall.exe" /S, run as Windows runs it.
+  local program=${command#\"}
+  program=${program%%\"*}
+  wine "$program" /S "$@" </dev/null >/dev/null 2>&1
+  wait_for_uninstaller
+}
+
+check_installation() {  # FOLDER START_MENU ROOT(HKCU|HKLM)
+  local dir=$1 start=$2 root=$3 file missing=0 differing=0
+  for file in "${installed_files[@]}"; do
+    local path
+    path=$(unix "$dir\\$file")
+    if [ ! -f "$path" ]; then
+      missing=$((missing + 1)); echo "  missing: $file"
+    elif ! cmp -s "$path" "$stage/${file//\\//}"; then
+      differing=$((differing + 1)); echo "  differs: $file"
+    fi
+  done
+  check "every file of the list installed in $dir, byte for byte" [ $missing -eq 0 -a $differing -eq 0 ]
+  check "the uninstaller beside the program" [ -f "$(unix "$dir\\uninstall.exe")" ]
+  local shortcut
+  shortcut=$(unix "$start\\Varnelo PCD to TIFF.lnk")
+  check "the Start-menu shortcut in $start" [ -f "$shortcut" ]
+  check "the shortcut starts $dir\\pixmera.exe" \
+    grep -qiF "$dir\\pixmera.exe" <(strings -a -el "$shortcut" 2>/dev/null; strings -a "$shortcut")
+
+  local key="$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnelo.pixmera"
+  check "DisplayName" same_text "$(reg_value "$key" DisplayName)" "Varnelo PCD to TIFF"
+  check "Publisher" same_text "$(reg_value "$key" Publisher)" "Varnelo"
+  check "DisplayVersion" same_text "$(reg_value "$key" DisplayVersion)" "3.1"
+  check "DisplayIcon" same_text "$(reg_value "$key" DisplayIcon)" "$dir\\pixmera.exe,0"
+  check "InstallLocation" same_text "$(reg_value "$key" InstallLocation)" "$dir"
+  check "UninstallString" same_text "$(reg_value "$key" UninstallString)" "\"$dir\\uninstall.exe\""
+  check "QuietUninstallString" same_text "$(reg_value "$key" QuietUninstallString)" "\"$dir\\uninstall.exe\" /S"
+  check "NoModify" same_text "$(reg_value "$key" NoModify)" "0x1"
+  check "NoRepair" same_text "$(reg_value "$key" NoRepair)" "0x1"
+  local size bytes=0
+  size=$(reg_value "$key" EstimatedSize)
+  for file in "${installed_files[@]}"; do
+    bytes=$((bytes + $(stat -c %s "$stage/${file//\\//}")))
+  done
+  check "EstimatedSize ($((size)) KiB) covers the files ($((bytes / 1024)) KiB)" \
+    [ $((size * 1024)) -ge $bytes ]
+
+  local classes="$root\\Software\\Classes"
+  check "the ProgID opens .pcd files with pixmera.exe" same_text \
+    "$(reg_value "$classes\\Varnelo.pixmera.pcd\\shell\\open\\command" "")" "\"$dir\\pixmera.exe\" \"%1\""
+  check "the ProgID's icon" same_text "$(reg_value "$classes\\Varnelo.pixmera.pcd\\DefaultIcon" "")" "$dir\\pixmera.exe,0"
+  check "Open with lists the ProgID for .pcd" key_value_present "$classes\\.pcd\\OpenWithProgids" Varnelo.pixmera.pcd
+  check "the application says it opens .pcd" key_value_present "$classes\\Applications\\pixmera.exe\\SupportedTypes" .pcd
+  check "the application's own open command" same_text \
+    "$(reg_value "$classes\\Applications\\pixmera.exe\\shell\\open\\command" "")" "\"$dir\\pixmera.exe\" \"%1\""
+}
+key_value_present() { wine reg query "$1" /v "$2" </dev/null >/dev/null 2>&1; }
+
+check_installed_program() {  # FOLDER
+  local dir=$1
+  if [[ " ${real_programs[*]} " == *" pixmeracmd.exe "* ]]; then
+    local version
+    version=$(cd "$wine_tmp" && wine "$dir\\pixmeracmd.exe" -v </dev/null 2>/dev/null | tr -d '\r')
+    check "the installed pixmeracmd.exe -v says 3.1" same_text "$version" "3.1"
+    if [[ " ${real_programs[*]} " == *" convert.exe "* ]]; then
+      local out=$wine_tmp/converted
+      rm -rf "$out" && mkdir -p "$out"
+      cp "$fixture" "$wine_tmp/kodak_16base.pcd"
+      (cd "$wine_tmp" && wine "$dir\\pixmeracmd.exe" -q -i "$(winepath -w "$wine_tmp/kodak_16base.pcd")" \
+        -o "$(winepath -w "$out")" </dev/null >"$results/convert.log" 2>&1) || true
+      local tiff=$out/kodak_16base.tiff
+      check "the installed program converts the 16Base fixture through its convert.exe" [ -s "$tiff" ]
+      if [ -s "$tiff" ] && command -v tiffinfo >/dev/null; then
+        check "the TIFF is 3072x2048" grep -q "Image Width: 3072 Image Length: 2048" <(tiffinfo "$tiff" 2>/dev/null)
+      fi
+    fi
+  fi
+}
+
+write_settings() {
+  mkdir -p "$(dirname "$(unix "$settings")")"
+  printf '\xef\xbb\xbf[Window]\r\nLeft=100\r\n' >"$(unix "$settings")"
+}
+
+# === 1. For the current user, default folder, no program for .pcd before.
+echo "installer_test: 1. per user"
+listing >"$results/1-before.txt"
+rm -f "$stand_in_log"
+check "setup /S /CURRENTUSER exits 0" run_setup /S /CURRENTUSER
+check_installation "$per_user_folder" "$per_user_start" HKCU
+check "no program had .pcd: ours is its default" same_text \
+  "$(reg_value 'HKCU\Software\Classes\.pcd' "")" "Varnelo.pixmera.pcd"
+check "nothing written for all users" bash -c "! wine reg query 'HKLM\\Software\\Classes\\Varnelo.pixmera.pcd' </dev/null >/dev/null 2>&1"
+check_installed_program "$per_user_folder"
+write_settings
+listing >"$results/1-installed.txt"
+run_quiet_uninstall HKCU
+listing >"$results/1-after.txt"
+check "config.ini stays" [ -f "$(unix "$settings")" ]
+check "the folder and the folders made for it are gone" [ ! -e "$(unix "$per_user_folder")" ]
+if [[ " ${stand_ins[*]} " == *" pixmera.exe "* ]]; then
+  check "a silent uninstall does not open the uninstall page" bash -c "! grep -q -- ' -U' '$stand_in_log' 2>/dev/null"
+fi
+listing_changes "$results/1-before.txt" "$results/1-after.txt" >"$results/1-changes.txt"
+check "after uninstalling, only config.ini was added to the listings" same_text \
+  "$(cat "$results/1-changes.txt")" \
+  "+ file $appdata\\Varnelo\\pixmera d
++ file $appdata\\Varnelo\\pixmera\\config.ini f
+- file $appdata\\Varnelo (absent)"
+
+# === 2. For all users, into C:\Tools\Pixmera Test (C:\Tools made before),
+# with another program already the default for .pcd.
+echo "installer_test: 2. all users, /D="
+mkdir -p "$(unix 'C:\Tools')"
+wine reg add 'HKLM\Software\Classes\.pcd' /ve /d OtherViewer.pcd /f </dev/null >/dev/null 2>&1
+wine reg add 'HKLM\Software\Classes\.pcd\OpenWithProgids' /v OtherViewer.pcd /d "" /f </dev/null >/dev/null 2>&1
+listing >"$results/2-before.txt"
+check "setup /S /ALLUSERS /D= exits 0" run_setup /S /ALLUSERS "/D=$all_users_folder"
+check_installation "$all_users_folder" "$all_users_start" HKLM
+check "the default program of .pcd is kept" same_text "$(reg_value 'HKLM\Software\Classes\.pcd' "")" OtherViewer.pcd
+check "the default program of .pcd is kept for the user too" bash -c \
+  "! wine reg query 'HKCU\\Software\\Classes\\.pcd' /ve </dev/null 2>/dev/null | grep -q Varnelo"
+check "the other program stays under Open with" key_value_present 'HKLM\Software\Classes\.pcd\OpenWithProgids' OtherViewer.pcd
+check "nothing written for the current user" bash -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnelo.pixmera' </dev/null >/dev/null 2>&1"
+check_installed_program "$all_users_folder"
+listing >"$results/2-installed.txt"
+printf 'my own notes\r\n' >"$(unix "$all_users_folder\\my notes.txt")"
+write_settings
+run_quiet_uninstall HKLM
+listing >"$results/2-after.txt"
+check "the user's file stays, and the folder with it" [ -f "$(unix "$all_users_folder\\my notes.txt")" ]
+check "C:\\Tools, there before, stays" [ -d "$(unix 'C:\Tools')" ]
+check "config.ini stays" [ -f "$(unix "$settings")" ]
+check "the default program of .pcd is still the other one" same_text \
+  "$(reg_value 'HKLM\Software\Classes\.pcd' "")" OtherViewer.pcd
+listing_changes "$results/2-before.txt" "$results/2-after.txt" >"$results/2-changes.txt"
+check "after uninstalling, only the user's file and its folder were added" same_text \
+  "$(cat "$results/2-changes.txt")" \
+  "+ file C:\\Tools\\Pixmera Test d
++ file C:\\Tools\\Pixmera Test\\my notes.txt f"
+
+# === 3. Per user again, removed with /REMOVESETTINGS.
+echo "installer_test: 3. per user, /REMOVESETTINGS"
+# A user who never ran the program: its settings folder comes with config.ini
+# and goes with it.
+rm -rf "$(unix "$appdata\\Varnelo")"
+listing >"$results/3-before.txt"
+check "setup /S /CURRENTUSER exits 0" run_setup /S /CURRENTUSER
+listing >"$results/3-installed.txt"
+write_settings
+run_quiet_uninstall HKCU /REMOVESETTINGS
+listing >"$results/3-after.txt"
+check "/REMOVESETTINGS removes config.ini" [ ! -e "$(unix "$settings")" ]
+listing_changes "$results/3-before.txt" "$results/3-after.txt" >"$results/3-changes.txt"
+check "after uninstalling, the listings are as before" same_text "$(cat "$results/3-changes.txt")" ""
+
+# === 4. Per user, removed through the uninstaller's window: the uninstall
+# page opens as the last step, from a copy, once the files are gone.
+if [[ " ${stand_ins[*]} " == *" pixmera.exe "* ]] && [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  echo "installer_test: 4. per user, uninstalled through its window"
+  rm -f "$stand_in_log"
+  write_settings
+  check "setup /S /CURRENTUSER exits 0" run_setup /S /CURRENTUSER
+  uninstaller=$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnelo.pixmera' UninstallString)
+  uninstaller=${uninstaller//\"/}
+  PIXMERA_STAND_IN_WATCH="$per_user_folder\\pixmeracmd.exe" wine "$uninstaller" </dev/null >/dev/null 2>&1
+  # Wait for a window, press its default button: "Uninstall", then "Close"
+  # once the folder is gone.
+  press_return_in() {
+    local deadline=$((SECONDS + 60)) window
+    while [ $SECONDS -lt $deadline ]; do
+      window=$(xdotool search --name "^Varnelo PCD to TIFF Uninstall" 2>/dev/null | head -1 || true)
+      if [ -n "$window" ]; then
+        xdotool windowactivate --sync "$window" key Return 2>/dev/null || xdotool key Return
+        return 0
+      fi
+      sleep 0.2
+    done
+    echo "no uninstaller window within 60 s"
+    return 1
+  }
+  check "the uninstaller's window asks" press_return_in
+  deadline=$((SECONDS + 60))
+  while [ -e "$(unix "$per_user_folder")" ] && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+  sleep 0.5
+  check "the uninstaller's window closes" press_return_in
+  wait_for_uninstaller
+  check "the folder is gone" [ ! -e "$(unix "$per_user_folder")" ]
+  check "config.ini stays when the box is left alone" [ -f "$(unix "$settings")" ]
+  feedback=$(grep -- ' -U' "$stand_in_log" 2>/dev/null | tr -d '\r\357\273\277' || true)
+  check "the uninstall page ran once, as pixmera.exe -U" same_text "$(grep -c . <<<"$feedback")" 1
+  check "from a copy outside the installation folder" bash -c "[[ '$feedback' != *'Varnelo\\pixmera\\'* && '$feedback' == *'\\feedback\\pixmera.exe -U'* ]]"
+  check "after the program's files were gone" bash -c "[[ '$feedback' == *'(watched file absent)' ]]"
+else
+  echo "installer_test: 4. skipped (the real pixmera.exe, or no display or xdotool)"
+fi
+
+for n in 1 2 3; do
+  echo "  run $n: $(grep -c . "$results/$n-before.txt") lines before, $(($(diff "$results/$n-before.txt" "$results/$n-installed.txt" 2>/dev/null | grep -c '^>' || true))) added by the installation, changes after: $(grep -c . "$results/$n-changes.txt" || true)"
+done
+echo "installer_test: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
