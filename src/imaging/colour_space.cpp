@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace pixmera {
@@ -94,18 +95,16 @@ std::vector<uint8_t> profile_bytes(ColourSpace space, bool grey) {
   return bytes;
 }
 
-// RGB then grey for each space, in the order of the codes.
-using ProfileSet = std::array<std::vector<uint8_t>, 2 * kSpaces>;
+// RGB then grey for each space, in the order of the codes. Each is built
+// the first time it is asked for (Little CMS tabulates the sRGB curve, a
+// millisecond's work), so a run makes only the profiles it writes.
+struct ProfileSet {
+  std::array<std::once_flag, 2 * kSpaces> built;
+  std::array<std::vector<uint8_t>, 2 * kSpaces> bytes;
+};
 
-const ProfileSet& profiles() {
-  static const ProfileSet set = [] {
-    ProfileSet built;
-    for (int i = 0; i < kSpaces; ++i) {
-      built[static_cast<size_t>(2 * i)] = profile_bytes(static_cast<ColourSpace>(i), false);
-      built[static_cast<size_t>(2 * i + 1)] = profile_bytes(static_cast<ColourSpace>(i), true);
-    }
-    return built;
-  }();
+ProfileSet& profiles() {
+  static ProfileSet set;
   return set;
 }
 
@@ -159,7 +158,10 @@ photocd::ColourChoice photocd_colour_choice(const Settings& settings) {
 }
 
 const std::vector<uint8_t>& icc_profile(ColourSpace space, bool grey) {
-  return profiles()[static_cast<size_t>(2 * static_cast<int>(space) + (grey ? 1 : 0))];
+  ProfileSet& set = profiles();
+  const auto at = static_cast<size_t>(2 * static_cast<int>(space) + (grey ? 1 : 0));
+  std::call_once(set.built[at], [&] { set.bytes[at] = profile_bytes(space, grey); });
+  return set.bytes[at];
 }
 
 Image convert_from_srgb(Image picture, ColourSpace space) {
