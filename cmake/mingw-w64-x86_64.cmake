@@ -17,8 +17,8 @@ set(PIXMERA_MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${PIXMERA_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${PIXMERA_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${PIXMERA_MINGW_TRIPLET}-windres)
-set(CMAKE_AR ${PIXMERA_MINGW_TRIPLET}-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB ${PIXMERA_MINGW_TRIPLET}-gcc-ranlib-posix CACHE FILEPATH "")
+set(CMAKE_AR ${PIXMERA_MINGW_TRIPLET}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB ${PIXMERA_MINGW_TRIPLET}-ranlib CACHE FILEPATH "")
 
 if(NOT PIXMERA_WINDOWS_DEPS AND DEFINED ENV{PIXMERA_WINDOWS_DEPS})
   set(PIXMERA_WINDOWS_DEPS "$ENV{PIXMERA_WINDOWS_DEPS}")
@@ -52,8 +52,12 @@ endif()
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 set(PKG_CONFIG_EXECUTABLE pkg-config CACHE FILEPATH "")
 
-# Test programs run under wine (gtest_discover_tests, add_test).
-find_program(PIXMERA_WINE NAMES wine64 wine)
-if(PIXMERA_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PIXMERA_WINE})
+# Test programs run under wine (add_test, gtest_discover_tests), unless the
+# command line names another emulator or none (-DCMAKE_CROSSCOMPILING_EMULATOR=).
+# Give the tests a WINEPREFIX of their own, or wine makes ~/.wine.
+if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
+  find_program(PIXMERA_WINE NAMES wine)
+  if(PIXMERA_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PIXMERA_WINE} CACHE FILEPATH "Runs Windows programs")
+  endif()
 endif()
