@@ -112,6 +112,13 @@ int wmain(int argc, wchar_t** argv) {
     if (again) describe("16-bit TIFF", again.get());
   }
 
+  std::string reading, stubbed;
+  for (int format = 0; format < FreeImage_GetFIFCount(); ++format) {
+    const auto fif = static_cast<FREE_IMAGE_FORMAT>(format);
+    std::string& list = FreeImage_FIFSupportsReading(fif) ? reading : stubbed;
+    list += std::string(list.empty() ? "" : " ") + FreeImage_GetFormatFromFIF(fif);
+  }
+  std::printf("     plugins that read: %s\n     plugins stubbed: %s\n", reading.c_str(), stubbed.c_str());
   const char* pcd_format = FreeImage_GetFormatFromFIF(FIF_PCD);
   check(pcd_format && std::string(pcd_format) == "PCD" && FreeImage_FIFSupportsReading(FIF_PCD),
         "the PCD plugin is registered and reads");
