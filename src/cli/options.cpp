@@ -68,6 +68,8 @@ constexpr std::array kOptions = {
     num("--RAW-HEIGHT", "Input", "RAW Image Height"),
     kw("--RAW-TONE-MAPPING", kFamilyRawToneMapping, "Input", "RAW Tone Mapping"),
     kw("--TIFF-FRAME-LOADING", kFamilyFrameLoading, "Input", "TIFF Frame Loading"),
+    kw("--PHOTOCD-HIGHLIGHTS", kFamilyPhotoCdHighlights, "PhotoCD", "PhotoCD Highlights"),
+    kw("--PHOTOCD-COLOR-SPACE", kFamilyPhotoCdColorSpace, "PhotoCD", "PhotoCD Color Space"),
     num("--BMP-BPP", "Output", "BMP BPP"),
     kw("--BMP-COMPRESSION", kFamilyCompression, "Output", "BMP Compression"),
     kw("--BMP-COLOR-TABLE", kFamilyBmpColorTable, "Output", "BMP Color Table"),

@@ -60,6 +60,10 @@ void adjust_colors_16(FIBITMAP* picture, const std::vector<uint16_t>& table) {
 Image adjust_colors(Image picture) {
   const Settings& s = g_settings;
   if (!picture || s.do_image_color_correction == 0) return picture;
+  // The 16-bit table's curve clips to the levels a file holds, so a
+  // floating-point picture is adjusted as the 16-bit one it would be.
+  picture = floats_to_rgb16(std::move(picture));
+  if (!picture) return picture;
   if (is_rgb16(picture) || is_grey16(picture)) {
     adjust_colors_16(picture.get(), adjustment_table_16(s.image_brightness, s.image_contrast,
                                                         s.image_gamma, s.image_invert != 0));

@@ -41,6 +41,31 @@ Image to_8_bits(Image picture, std::string_view extension) {
 
 }  // namespace
 
+Image floats_to_rgb16(Image image) {
+  if (!is_rgb_float(image)) return image;
+  const int width = width_of(image);
+  const int height = height_of(image);
+  Image deep = adopt(FreeImage_AllocateT(FIT_RGB16, width, height));
+  if (!deep) return deep;
+  // Clipped as integers, which many samples at a time can be; a value far
+  // outside 0..1 (or not a number) is held inside 32 bits first.
+  const auto sample = [](float value) {
+    const float held = value > 2.0f ? 2.0f : (value < -1.0f ? -1.0f : value);
+    const auto scaled = static_cast<int32_t>(held * 65535.0f + 0.5f);
+    return static_cast<WORD>(scaled < 0 ? 0 : (scaled > 65535 ? 65535 : scaled));
+  };
+  for (int y = 0; y < height; ++y) {
+    const auto* in = reinterpret_cast<const FIRGBF*>(FreeImage_GetScanLine(image.get(), y));
+    auto* out = reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(deep.get(), y));
+    for (int x = 0; x < width; ++x) {
+      out[x] = FIRGB16{sample(in[x].red), sample(in[x].green), sample(in[x].blue)};
+    }
+  }
+  FreeImage_SetDotsPerMeterX(deep.get(), FreeImage_GetDotsPerMeterX(image.get()));
+  FreeImage_SetDotsPerMeterY(deep.get(), FreeImage_GetDotsPerMeterY(image.get()));
+  return deep;
+}
+
 int32_t choose_automatic_depth(std::string_view extension, int32_t source_bpp) {
   const std::vector<std::string> depths = split(allowed_bpp_of(extension), ',');
   int32_t depth = 0;
@@ -60,9 +85,10 @@ Image convert_bit_depth(Image picture) {
   const int32_t target = file.output_bpp;
   // 16-bit grey (from the greyscale of a 16-bit picture) counts 16 bits per
   // pixel but is no 16-bit bitmap; as 16-bit colour it converts to every
-  // depth like any 48-bit picture.
-  if (is_grey16(picture)) {
-    picture = grey16_to_rgb16(std::move(picture));
+  // depth like any 48-bit picture. So does a floating-point picture going to
+  // any other depth than its own.
+  if (is_grey16(picture) || (is_rgb_float(picture) && target != 96)) {
+    picture = deep_to_rgb16(std::move(picture));
     if (!picture) return picture;
   }
   if (static_cast<int32_t>(bpp_of(picture)) == target) return picture;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "imaging/buffered_file.h"
+#include "imaging/colour_space.h"
 #include "imaging/operations.h"
 #include "imaging/photocd_record.h"
 #include "pipeline/current_file.h"
@@ -22,9 +23,12 @@ namespace {
 
 void pause_after_converter() { std::this_thread::sleep_for(kPauseAfterConverter); }
 
-// The converter's picture when it left one, else FreeImage's PhotoCD loader.
-Image load_decoded_picture(const std::string& tga_path, const std::string& input_path) {
-  if (file_size(tga_path) > 0) return load_converter_picture(tga_path);
+// The converter's picture when it left one, else FreeImage's PhotoCD loader;
+// `from_converter` tells which.
+Image load_decoded_picture(const std::string& tga_path, const std::string& input_path,
+                           bool& from_converter) {
+  from_converter = file_size(tga_path) > 0;
+  if (from_converter) return load_converter_picture(tga_path);
   return load_photocd_fallback(input_path);
 }
 
@@ -57,9 +61,9 @@ namespace {
 // Saves to a temporary file beside the output and renames it into place, so
 // a failed save leaves neither a truncated file nor a destroyed older one.
 // On failure `error` holds the errno of the step that failed (0 when
-// FreeImage could not encode the picture). A TIFF gets the PhotoCD's record
-// in its tags before it is renamed.
-bool save_picture(FIBITMAP* picture, const std::string& path, const PhotoCdRecord* record,
+// FreeImage could not encode the picture). A TIFF gets the product and the
+// PhotoCD's record in its tags before it is renamed.
+bool save_picture(FIBITMAP* picture, const std::string& path, const PhotoCdRecord& record,
                   int& error) {
   const std::string folder(folder_of(path));
   const std::string temp = make_temporary_file(folder, ".pixmera-", ".tmp");
@@ -69,7 +73,7 @@ bool save_picture(FIBITMAP* picture, const std::string& path, const PhotoCdRecor
   }
   const auto format = static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id);
   bool saved = save_buffered(format, picture, temp, g_current_file.save_flags, &error);
-  if (saved && record != nullptr && format == FIF_TIFF && !write_photocd_tiff_tags(temp, *record)) {
+  if (saved && format == FIF_TIFF && !write_photocd_tiff_tags(temp, record)) {
     error = errno;
     saved = false;
   }
@@ -136,18 +140,26 @@ ConversionResult decoding_failure(const std::string& input_path, const std::stri
   return result;
 }
 
+// Whether the save flags make the writer store samples that no RGB or grey
+// profile describes: CMYK, or a TIFF's LogLuv.
+bool separated_samples(FREE_IMAGE_FORMAT format) {
+  const int32_t flags = g_current_file.save_flags;
+  return format == FIF_TIFF &&
+         ((flags & TIFF_CMYK) == TIFF_CMYK || (flags & TIFF_LOGLUV) == TIFF_LOGLUV);
+}
+
 // `decoded_ahead`: the converter's attempts were made ahead of time, and
 // their picture (if any) is at `tga_path`. `decoded` is called once the
 // picture is loaded for good, before the chain.
 ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path,
+                                  const std::string& converter, const HandOver& hand_over,
                                   bool decoded_ahead, const std::function<void()>& decoded) {
-  const std::string converter = find_converter();
-  const bool sixteen_bits = wants_sixteen_bits();
   if (!decoded_ahead) {
-    run_converter_attempts(converter, input_path, tga_path, sixteen_bits, nullptr,
+    run_converter_attempts(converter, input_path, tga_path, hand_over, nullptr,
                            pause_after_converter);
   }
-  Image picture = load_decoded_picture(tga_path, input_path);
+  bool from_converter = false;
+  Image picture = load_decoded_picture(tga_path, input_path, from_converter);
   if (width_of(picture) == 0 || height_of(picture) == 0) {
     return decoding_failure(input_path, tga_path);
   }
@@ -160,14 +172,27 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
   if (index >= 0) {
     delete_file(tga_path);
     pause_after_converter();
-    run_converter(converter, input_path, index, tga_path, sixteen_bits);
-    picture = load_decoded_picture(tga_path, input_path);
+    run_converter(converter, input_path, index, tga_path, hand_over);
+    picture = load_decoded_picture(tga_path, input_path, from_converter);
     if (width_of(picture) == 0 || height_of(picture) == 0) {
       return decoding_failure(input_path, tga_path);
     }
     g_current_file.source_bpp = static_cast<int32_t>(bpp_of(picture));
   }
   decoded();
+
+  // Our converter decoded into the chosen space; a picture from any other
+  // decoder is sRGB with its highlights already clipped, and is brought to
+  // that space here, so the profile the file carries is true either way.
+  const photocd::ColourSpace space = hand_over.colour.space;
+  if (!(from_converter && hand_over.ours)) {
+    picture = convert_from_srgb(std::move(picture), space);
+    if (!picture) {
+      ConversionResult result = failed(ConversionFailure::OperationFailed, input_path);
+      result.operation = "Color space";
+      return result;
+    }
+  }
 
   const Resolution resolution = read_resolution(picture.get());
   std::string_view failed_operation;
@@ -187,10 +212,13 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
     return failed(ConversionFailure::OverwritesInput, output);
   }
   if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
-  const std::optional<PhotoCdRecord> record = read_photocd_record(input_path);
-  if (record) attach_photocd_xmp(picture.get(), *record);
+  // Without an information block the file still names the product.
+  const PhotoCdRecord record = read_photocd_record(input_path).value_or(PhotoCdRecord{});
+  attach_photocd_xmp(picture.get(), record);
+  const auto format = static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id);
+  attach_icc_profile(picture.get(), space, separated_samples(format));
   int error = 0;
-  if (!save_picture(picture.get(), output, record ? &*record : nullptr, error)) {
+  if (!save_picture(picture.get(), output, record, error)) {
     return failed(ConversionFailure::CannotWrite, output, error);
   }
   return ConversionResult{};
@@ -227,14 +255,12 @@ int32_t dots_per_metre(double dots_per_inch) {
 namespace {
 
 // The converter's picture for an input: the input's name without its
-// extension in the configuration folder, a PPM when a 16-bit picture is
-// asked for (the format ImageMagick writes 16 bits to for "-depth 16"),
-// else a TGA.
-std::string decoded_picture_path(const std::string& input_path) {
+// extension in the configuration folder, ending as the hand-over's format.
+std::string decoded_picture_path(const std::string& input_path, const HandOver& hand_over) {
   const std::string name(file_name_of(input_path));
   const size_t dot = name.find_last_of('.');
   return configuration_folder() + (dot == std::string::npos ? name : name.substr(0, dot)) +
-         (wants_sixteen_bits() ? ".ppm" : ".tga");
+         std::string(picture_extension(hand_over));
 }
 
 }  // namespace
@@ -247,7 +273,9 @@ ConversionResult convert_current_file() {
 ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
                                       const std::string* next_input) {
   const std::string input_path = g_current_file.input_path;
-  const std::string tga_path = decoded_picture_path(input_path);
+  const std::string converter = find_converter();
+  const HandOver hand_over = hand_over_for(converter);
+  const std::string tga_path = decoded_picture_path(input_path, hand_over);
   std::unique_ptr<ConverterAhead> mine = std::move(ahead);
   const bool decoded_ahead =
       mine && mine->input_path() == input_path && mine->picture_path() == tga_path;
@@ -257,13 +285,13 @@ ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
   // overlap this file's. When its picture would have this one's name (a file
   // of the same name in another folder), they start only once this picture
   // is loaded and its file deleted.
-  const std::string next_picture = next_input != nullptr ? decoded_picture_path(*next_input) : "";
+  const std::string next_picture =
+      next_input != nullptr ? decoded_picture_path(*next_input, hand_over) : "";
   const bool same_name = next_input != nullptr && next_picture == tga_path;
   // Without a thread to be had, the next file runs its converter itself.
   const auto start_next = [&] {
     try {
-      ahead = std::make_unique<ConverterAhead>(*next_input, next_picture, find_converter(),
-                                               wants_sixteen_bits());
+      ahead = std::make_unique<ConverterAhead>(*next_input, next_picture, converter, hand_over);
     } catch (const std::system_error&) {
       ahead.reset();
     }
@@ -295,7 +323,8 @@ ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
       }
     }
   };
-  const ConversionResult result = convert_and_save(input_path, tga_path, decoded_ahead, decoded);
+  const ConversionResult result =
+      convert_and_save(input_path, tga_path, converter, hand_over, decoded_ahead, decoded);
 
   if (deleting.joinable()) deleting.join();
   if (!picture_deleted && file_exists(tga_path)) delete_file(tga_path);

@@ -16,8 +16,26 @@
 #include <vector>
 
 #include "imaging/image.h"
+#include "photocd/colour_rendering.h"
 
 namespace pixmera {
+
+// How deep a picture the conversion step asks the converter for.
+enum class HandOverDepth {
+  Eight,    // a 24-bit TGA: the seven arguments every converter knows
+  Sixteen,  // "-depth 16", a 16-bit PPM (48 and 96-bit output)
+  Floats,   // "-depth 32", a PFM of floats (96-bit output, our converter only)
+};
+
+// What one file's converter runs ask for. Our own converter also takes the
+// PhotoCD colour choice and applies it as it decodes, so nothing is clipped
+// before that; any other converter (ImageMagick) gets exactly the words it
+// has always got, and the chain brings its sRGB picture to the chosen space.
+struct HandOver {
+  HandOverDepth depth = HandOverDepth::Eight;
+  bool ours = false;
+  photocd::ColourChoice colour;
+};
 
 // Why the per-file step wrote no file.
 enum class ConversionFailure {
@@ -54,7 +72,7 @@ inline constexpr std::chrono::milliseconds kPauseAfterConverter{30};
 // Those attempts, each pause made by `pause`. With `cancel` given, they stop
 // as soon as it becomes true, a run in progress killed.
 void run_converter_attempts(const std::string& converter, const std::string& input_path,
-                            const std::string& picture_path, bool sixteen_bits,
+                            const std::string& picture_path, const HandOver& hand_over,
                             const std::atomic<bool>* cancel, const std::function<void()>& pause);
 
 // The converter's attempts for one file (indexes 6 down to 0 until one
@@ -65,7 +83,7 @@ void run_converter_attempts(const std::string& converter, const std::string& inp
 class ConverterAhead {
  public:
   ConverterAhead(std::string input_path, std::string picture_path, std::string converter,
-                 bool sixteen_bits);
+                 HandOver hand_over);
   ~ConverterAhead();
   ConverterAhead(const ConverterAhead&) = delete;
   ConverterAhead& operator=(const ConverterAhead&) = delete;
@@ -82,7 +100,7 @@ class ConverterAhead {
   std::string input_path_;
   std::string picture_path_;
   std::string converter_;
-  bool sixteen_bits_;
+  HandOver hand_over_;
   std::atomic<bool> cancel_{false};
   std::mutex lock_;
   std::condition_variable cancelled_;
@@ -107,24 +125,31 @@ int32_t compute_save_flags(std::string_view extension);
 // The external converter: PIXMERA_CONVERTER when set, else "convert" in the
 // private folder, else "convert" through PATH. Empty when none is found.
 std::string find_converter();
-// Whether the job asks the converter for 16 bits per channel: when the
-// output depth is 48 or 96 bits (and not chosen automatically).
-bool wants_sixteen_bits();
-// The arguments of one converter run for a sub-image index; with
-// `sixteen_bits`, "-depth 16" before the input asks for a 16-bit picture.
+// Whether `converter` is the PhotoCD converter we ship (the private
+// folder's "convert", also when PIXMERA_CONVERTER names it).
+bool is_our_converter(const std::string& converter);
+// What the job asks `converter` for: 16 bits per channel when the output
+// depth is 48 or 96 bits (and not chosen automatically), floats instead at
+// 96 bits from our converter; the PhotoCD colour choice of the settings.
+HandOver hand_over_for(const std::string& converter);
+// The name ending of the converter's picture: ".tga", ".ppm" or ".pfm".
+std::string_view picture_extension(const HandOver& hand_over);
+// The arguments of one converter run for a sub-image index: "-depth 16" or
+// "-depth 32" before the input for deeper pictures, and for our converter
+// the colour choice when it is not the default.
 std::vector<std::string> converter_arguments(const std::string& input_path, int index,
                                              const std::string& picture_path,
-                                             bool sixteen_bits = false);
+                                             const HandOver& hand_over = {});
 // Runs the converter once; when it hangs past its time limit or crashes, any
 // file it left at `tga_path` is deleted, so the attempt counts as failed.
 // `cancel` becoming true ends the run the same way.
 void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path, bool sixteen_bits = false,
+                   const std::string& tga_path, const HandOver& hand_over = {},
                    const std::atomic<bool>* cancel = nullptr);
 
 // The picture a converter left, in whatever format its first bytes show
-// (FreeImage's file type): a TGA, or a 16-bit PPM, which load_ppm48 reads.
-// Empty when it does not load.
+// (FreeImage's file type): a TGA, a 16-bit PPM, which load_ppm48 reads, or
+// a PFM, which load_pfm reads. Empty when it does not load.
 Image load_converter_picture(const std::string& path);
 // An uncompressed 24-bit TGA without colour map, image ID or footer, read
 // straight into the picture FreeImage's reader would make of it; an empty
@@ -135,6 +160,10 @@ std::optional<Image> load_tga24(const std::string& path);
 // picture when it is damaged or cut short, nullopt when it is no such PPM
 // (8-bit ones included), for FreeImage's own reader to take.
 std::optional<Image> load_ppm48(const std::string& path);
+// A colour PFM as floating-point RGB, its values as they are (above 1.0 and
+// below 0 included); an empty picture when it is damaged or cut short,
+// nullopt when it is no colour PFM.
+std::optional<Image> load_pfm(const std::string& path);
 
 // The sub-image index of the second conversion for a picture of that size,
 // or -1 when none is needed.

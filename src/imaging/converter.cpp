@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "imaging/buffered_file.h"
+#include "imaging/colour_space.h"
 #include "imaging/convert_file.h"
 #include "pipeline/current_file.h"
 #include "platform/files.h"
@@ -23,30 +24,69 @@ double converter_timeout() {
   return (end != text && seconds > 0.0) ? seconds : kDefaultTimeoutSeconds;
 }
 
+std::string our_converter() { return private_folder() + "convert"; }
+
 }  // namespace
 
 std::string find_converter() {
   if (const char* named = std::getenv("PIXMERA_CONVERTER"); named != nullptr && *named != '\0') {
     return find_in_path(named);
   }
-  const std::string ours = private_folder() + "convert";
+  const std::string ours = our_converter();
   if (is_executable(ours)) return ours;
   return find_in_path("convert");
 }
 
-bool wants_sixteen_bits() {
+bool is_our_converter(const std::string& converter) {
+  return !converter.empty() && same_file(converter, our_converter());
+}
+
+HandOver hand_over_for(const std::string& converter) {
   const CurrentFile& file = g_current_file;
-  return file.automatic_depth == 0 && (file.output_bpp == 48 || file.output_bpp == 96);
+  HandOver hand_over;
+  hand_over.ours = is_our_converter(converter);
+  hand_over.colour = photocd_colour_choice(g_settings);
+  const bool chosen = file.automatic_depth == 0;
+  if (chosen && file.output_bpp == 96 && hand_over.ours) {
+    hand_over.depth = HandOverDepth::Floats;
+  } else if (chosen && (file.output_bpp == 48 || file.output_bpp == 96)) {
+    hand_over.depth = HandOverDepth::Sixteen;
+  }
+  return hand_over;
+}
+
+std::string_view picture_extension(const HandOver& hand_over) {
+  switch (hand_over.depth) {
+    case HandOverDepth::Sixteen:
+      return ".ppm";  // what ImageMagick writes 16 bits to for "-depth 16"
+    case HandOverDepth::Floats:
+      return ".pfm";
+    case HandOverDepth::Eight:
+      break;
+  }
+  return ".tga";
 }
 
 std::vector<std::string> converter_arguments(const std::string& input_path, int index,
-                                             const std::string& picture_path, bool sixteen_bits) {
+                                             const std::string& picture_path,
+                                             const HandOver& hand_over) {
   // "-orient TopLeft" makes ImageMagick mark its TGA rows the way it writes
   // them, so FreeImage does not read its pictures upside down.
   std::vector<std::string> arguments{"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft"};
-  if (sixteen_bits) {
+  if (hand_over.depth != HandOverDepth::Eight) {
     arguments.emplace_back("-depth");
-    arguments.emplace_back("16");
+    arguments.emplace_back(hand_over.depth == HandOverDepth::Floats ? "32" : "16");
+  }
+  // Only our converter knows these words; the defaults are left unsaid, so
+  // a default conversion asks exactly what it always asked.
+  const photocd::ColourChoice& colour = hand_over.colour;
+  if (hand_over.ours && colour.highlights != photocd::Highlights::clip) {
+    arguments.emplace_back("-photocd-highlights");
+    arguments.emplace_back(photocd::highlights_word(colour.highlights));
+  }
+  if (hand_over.ours && colour.space != photocd::ColourSpace::srgb) {
+    arguments.emplace_back("-photocd-color-space");
+    arguments.emplace_back(photocd::colour_space_word(colour.space));
   }
   arguments.push_back(input_path + "[" + std::to_string(index) + "]");
   arguments.push_back(picture_path);
@@ -54,11 +94,11 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
 }
 
 void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path, bool sixteen_bits,
+                   const std::string& tga_path, const HandOver& hand_over,
                    const std::atomic<bool>* cancel) {
   if (converter.empty()) return;
   const std::vector<std::string> arguments =
-      converter_arguments(input_path, index, tga_path, sixteen_bits);
+      converter_arguments(input_path, index, tga_path, hand_over);
   const RunResult result = cancel != nullptr
                                ? run_program(converter, arguments, converter_timeout(), *cancel)
                                : run_program(converter, arguments, converter_timeout());
@@ -71,11 +111,11 @@ void run_converter(const std::string& converter, const std::string& input_path, 
 }
 
 void run_converter_attempts(const std::string& converter, const std::string& input_path,
-                            const std::string& picture_path, bool sixteen_bits,
+                            const std::string& picture_path, const HandOver& hand_over,
                             const std::atomic<bool>* cancel, const std::function<void()>& pause) {
   for (int index = kFirstSubImage; index >= 0 && !file_exists(picture_path); --index) {
     if (cancel != nullptr && cancel->load()) return;
-    run_converter(converter, input_path, index, picture_path, sixteen_bits, cancel);
+    run_converter(converter, input_path, index, picture_path, hand_over, cancel);
     pause();
   }
 }
@@ -97,16 +137,16 @@ void delete_converter_leftovers(const std::string& picture_path) {
 }  // namespace
 
 ConverterAhead::ConverterAhead(std::string input_path, std::string picture_path,
-                               std::string converter, bool sixteen_bits)
+                               std::string converter, HandOver hand_over)
     : input_path_(std::move(input_path)),
       picture_path_(std::move(picture_path)),
       converter_(std::move(converter)),
-      sixteen_bits_(sixteen_bits),
+      hand_over_(hand_over),
       thread_([this] { attempt(); }) {}
 
 void ConverterAhead::attempt() {
   if (file_exists(picture_path_)) delete_file(picture_path_);
-  run_converter_attempts(converter_, input_path_, picture_path_, sixteen_bits_, &cancel_, [this] {
+  run_converter_attempts(converter_, input_path_, picture_path_, hand_over_, &cancel_, [this] {
     std::unique_lock<std::mutex> hold(lock_);
     cancelled_.wait_for(hold, kPauseAfterConverter, [this] { return cancel_.load(); });
   });
@@ -137,6 +177,9 @@ Image load_converter_picture(const std::string& path) {
                       format == FIF_PGMRAW || format == FIF_PPM || format == FIF_PPMRAW;
   if (netpbm) {
     if (std::optional<Image> deep = load_ppm48(path)) return std::move(*deep);
+  }
+  if (format == FIF_PFM) {
+    if (std::optional<Image> floats = load_pfm(path)) return std::move(*floats);
   }
   // A Targa file carries no signature; what FreeImage cannot name is read
   // as one, as the converter's output always was.

@@ -59,7 +59,8 @@ Image frame(Image picture, int32_t width, int32_t height) {
   if (!picture || s.do_frame == 0) return picture;
   // Pictures of 16 bits per sample keep them: grey becomes 16-bit colour,
   // as 8-bit grey becomes 24 bits, and the bands are mixed into the samples.
-  picture = grey16_to_rgb16(std::move(picture));
+  // Floating-point pictures are mixed as 16-bit ones.
+  picture = deep_to_rgb16(std::move(picture));
   if (!picture) return picture;
   const bool deep = is_rgb16(picture);
   if (!deep && bpp_of(picture) != 24) {

@@ -35,6 +35,10 @@ Image grey16_of(FIBITMAP* colour) {
 Image greyscale(Image picture) {
   if (!picture || g_settings.do_image_greyscale == 0) return picture;
   if (is_grey16(picture)) return picture;
+  // Floating-point pictures give 16-bit grey, as the 16-bit ones they
+  // would be.
+  picture = floats_to_rgb16(std::move(picture));
+  if (!picture) return picture;
   if (is_rgb16(picture)) return grey16_of(picture.get());
   // FreeImage makes greyscale from standard bitmaps only; floating-point
   // pictures pass through 24 bits.

@@ -41,19 +41,32 @@ inline FREE_IMAGE_TYPE type_of(const Image& image) {
 // picture the chain keeps deep.
 inline bool is_rgb16(const Image& image) { return type_of(image) == FIT_RGB16; }
 inline bool is_grey16(const Image& image) { return type_of(image) == FIT_UINT16; }
+// Floating-point RGB: our converter's 96-bit picture, its highlights above
+// 1.0. Rotation, resize and flip keep it; the operations that look samples
+// up or mix layers into them work on it as 16-bit RGB, as they do on every
+// 48 and 96-bit picture.
+inline bool is_rgb_float(const Image& image) { return type_of(image) == FIT_RGBF; }
 
-// 16-bit grey widened to 16-bit RGB, which every FreeImage conversion takes;
-// any other picture unchanged. Empty when FreeImage cannot widen it.
-inline Image grey16_to_rgb16(Image image) {
+// Floating-point RGB as 16-bit RGB, each sample clipped to 0..1 and rounded
+// (FreeImage converts floating-point pictures to no integer type but
+// greyscale); any other picture unchanged. Empty when no picture can be
+// allocated.
+Image floats_to_rgb16(Image image);
+
+// 16-bit grey or floating-point RGB as 16-bit RGB, which every FreeImage
+// conversion takes; any other picture unchanged. Empty when FreeImage
+// cannot widen it.
+inline Image deep_to_rgb16(Image image) {
+  if (is_rgb_float(image)) return floats_to_rgb16(std::move(image));
   if (!is_grey16(image)) return image;
   return adopt(FreeImage_ConvertToRGB16(image.get()));
 }
 
 // A 24-bit copy of the picture replacing it; an empty handle when FreeImage
 // cannot convert it. FreeImage takes 16-bit grey to 24 bits only by way of
-// 16-bit RGB.
+// 16-bit RGB, and floating-point RGB not at all.
 inline Image to_24_bits(Image image) {
-  image = grey16_to_rgb16(std::move(image));
+  image = deep_to_rgb16(std::move(image));
   if (!image) return image;
   return adopt(FreeImage_ConvertTo24Bits(image.get()));
 }

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <vector>
 
+#include "settings/product.h"
+
 namespace pixmera {
 
 namespace {
@@ -93,6 +95,9 @@ std::string xmp_packet(const ImagePacInfo& info) {
   text("ScannerVendor", info.scanner_vendor);
   text("ScannerProduct", info.scanner_product);
   text("ScannerFirmwareVersion", info.scanner_firmware_version);
+  if (!info.scanner_product.empty()) {
+    text("ScannerSoftware", joined(info.scanner_product, info.scanner_firmware_version));
+  }
   text("ScannerFirmwareDate", info.scanner_firmware_date);
   text("ScannerSerialNumber", info.scanner_serial_number);
   if (!info.scanner_pixel_size.empty()) {
@@ -165,9 +170,6 @@ PhotoCdRecord photocd_record(const ImagePacInfo& info) {
   if (info.scan_time) record.date_time = tiff_time(*info.scan_time);
   record.make = info.scanner_vendor;
   record.model = info.scanner_product;
-  if (!info.scanner_product.empty()) {
-    record.software = joined(info.scanner_product, info.scanner_firmware_version);
-  }
   record.image_description = "Kodak Photo CD";
   if (info.medium)
     record.image_description += ", " + std::string(photocd::medium_name(*info.medium));
@@ -201,11 +203,12 @@ void attach_photocd_xmp(FIBITMAP* picture, const PhotoCdRecord& record) {
 bool write_photocd_tiff_tags(const std::string& path, const PhotoCdRecord& record) {
   TIFF* tiff = TIFFOpen(path.c_str(), "r+");
   if (tiff == nullptr) return false;
+  const std::string software = title_text();
   const std::array<std::pair<ttag_t, const std::string*>, 6> tags{{
       {TIFFTAG_DATETIME, &record.date_time},
       {TIFFTAG_MAKE, &record.make},
       {TIFFTAG_MODEL, &record.model},
-      {TIFFTAG_SOFTWARE, &record.software},
+      {TIFFTAG_SOFTWARE, &software},
       {TIFFTAG_IMAGEDESCRIPTION, &record.image_description},
       {TIFFTAG_COPYRIGHT, &record.copyright},
   }};

@@ -17,7 +17,6 @@ struct PhotoCdRecord {
   std::string date_time;          // the scan time, "YYYY:MM:DD HH:MM:SS" (UTC)
   std::string make;               // scanner vendor
   std::string model;              // scanner product
-  std::string software;           // scanner product and firmware version
   std::string image_description;  // "Kodak Photo CD, colour negative, film term 52"
   std::string copyright;          // only when the pack says restrictions apply
   std::string xmp;                // every field of the block, as an XMP packet
@@ -33,9 +32,11 @@ std::optional<PhotoCdRecord> read_photocd_record(const std::string& path);
 // format whose writer keeps XMP.
 void attach_photocd_xmp(FIBITMAP* picture, const PhotoCdRecord& record);
 
-// Adds DateTime, Make, Model, Software, ImageDescription and Copyright to
-// the TIFF file at `path` (FreeImage's writer leaves these out). False when
-// the file cannot be opened or its directory not written again.
+// Adds DateTime, Make, Model, ImageDescription and Copyright to the TIFF
+// file at `path` (FreeImage's writer leaves these out), and Software, which
+// names this program and its version (the scanner's software is in the
+// XMP). False when the file cannot be opened or its directory not written
+// again.
 bool write_photocd_tiff_tags(const std::string& path, const PhotoCdRecord& record);
 
 }  // namespace pixmera

@@ -16,9 +16,9 @@ constexpr uint8_t kRotateAboutCentre = 1;
 // Both rotations are made on 24 or 32-bit pictures; everything else is
 // brought to 24 bits first, 8-bit pictures included, so that the background
 // colour and the interpolation work on true colours. Pictures of 16 bits per
-// channel keep them.
+// channel keep them, and floating-point ones their floats.
 bool needs_24_bits(const Image& picture) {
-  if (is_rgb16(picture)) return false;
+  if (is_rgb16(picture) || is_rgb_float(picture)) return false;
   const unsigned bpp = bpp_of(picture);
   return bpp <= 16 || bpp > 32;
 }
@@ -40,16 +40,23 @@ FIRGB16 background_colour_16() {
                  static_cast<WORD>(colour.blue * 257)};
 }
 
-// FreeImage turns 16-bit pictures about their centre only onto a canvas
-// that holds the whole turned picture; its middle, cut or padded to the
-// picture's own size, is the same turn within the picture's frame. The
-// corners it uncovers are black.
-Image rotate_16_about_centre(const Image& picture, int32_t angle) {
-  const FIRGB16 black{0, 0, 0};
+// The background in floating point: FF is 1.0, white.
+FIRGBF background_colour_float() {
+  const Rgb colour = colour_from_hex(g_settings.image_rotation_back_color);
+  return FIRGBF{colour.red / 255.0f, colour.green / 255.0f, colour.blue / 255.0f};
+}
+
+// FreeImage turns 16-bit and floating-point pictures about their centre
+// only onto a canvas that holds the whole turned picture; its middle, cut
+// or padded to the picture's own size, is the same turn within the
+// picture's frame. The corners it uncovers are black.
+template <typename Pixel>
+Image rotate_deep_about_centre(const Image& picture, int32_t angle) {
+  const Pixel black{};
   const Image turned = adopt(FreeImage_Rotate(picture.get(), angle, &black));
   const int width = width_of(picture);
   const int height = height_of(picture);
-  Image framed = adopt(FreeImage_AllocateT(FIT_RGB16, width, height));
+  Image framed = adopt(FreeImage_AllocateT(type_of(picture), width, height));
   if (!turned || !framed) return Image();
   const int turned_width = width_of(turned);
   const int turned_height = height_of(turned);
@@ -59,9 +66,9 @@ Image rotate_16_about_centre(const Image& picture, int32_t angle) {
   const int end_x = std::min(width, shift_x + turned_width);
   for (int y = std::max(0, shift_y); y < std::min(height, shift_y + turned_height); ++y) {
     // Rows counted from the top; FreeImage's scan lines from the bottom.
-    const auto* from = reinterpret_cast<const FIRGB16*>(
+    const auto* from = reinterpret_cast<const Pixel*>(
         FreeImage_GetScanLine(turned.get(), turned_height - 1 - (y - shift_y)));
-    auto* to = reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(framed.get(), height - 1 - y));
+    auto* to = reinterpret_cast<Pixel*>(FreeImage_GetScanLine(framed.get(), height - 1 - y));
     std::copy(from + (first_x - shift_x), from + (end_x - shift_x), to + first_x);
   }
   FreeImage_SetDotsPerMeterX(framed.get(), FreeImage_GetDotsPerMeterX(picture.get()));
@@ -89,11 +96,16 @@ Image rotate(Image picture) {
         const FIRGB16 background = background_colour_16();
         return adopt(FreeImage_Rotate(picture.get(), angle, &background));
       }
+      if (is_rgb_float(picture)) {
+        const FIRGBF background = background_colour_float();
+        return adopt(FreeImage_Rotate(picture.get(), angle, &background));
+      }
       const RGBQUAD background = background_colour();
       return adopt(FreeImage_Rotate(picture.get(), angle, &background));
     }
     case kRotateAboutCentre:
-      if (is_rgb16(picture)) return rotate_16_about_centre(picture, angle);
+      if (is_rgb16(picture)) return rotate_deep_about_centre<FIRGB16>(picture, angle);
+      if (is_rgb_float(picture)) return rotate_deep_about_centre<FIRGBF>(picture, angle);
       return adopt(FreeImage_RotateEx(picture.get(), angle, 0.0, 0.0, centre_x, centre_y, FALSE));
     default:
       return picture;

@@ -271,7 +271,7 @@ Image watermark(Image picture, int32_t width, int32_t height) {
   const Settings& s = g_settings;
   if (!picture || s.do_watermark == 0) return picture;
   // Pictures of 16 bits per sample keep them (see frame()).
-  picture = grey16_to_rgb16(std::move(picture));
+  picture = deep_to_rgb16(std::move(picture));
   if (!picture) return picture;
   const bool deep = is_rgb16(picture);
   if (!deep && bpp_of(picture) != 24) {

@@ -103,7 +103,7 @@ Size upright_size(const YccPlanes& planes, int quarter_turns) {
 }
 
 void upright_rows(const YccPlanes& planes, int quarter_turns, PixelForm form, int begin, int end,
-                  std::uint8_t* out) {
+                  std::uint8_t* out, const ColourRendering* rendering) {
   const int w = planes.luma.width;
   const int h = planes.luma.height;
   const std::size_t pixel = bytes_per_pixel(form);
@@ -113,15 +113,15 @@ void upright_rows(const YccPlanes& planes, int quarter_turns, PixelForm form, in
   switch (quarter_turns & 3) {
     case 0:
       for (int r = begin; r < end; ++r) {
-        convert_pixels(planes, r, 0, w, form,
-                       out + static_cast<std::size_t>(r - begin) * row_bytes);
+        convert_pixels(planes, r, 0, w, form, out + static_cast<std::size_t>(r - begin) * row_bytes,
+                       rendering);
       }
       return;
     case 2: {
       // Upright row r is stored row h - 1 - r, right to left.
       std::vector<std::uint8_t> stored(row_bytes);
       for (int r = begin; r < end; ++r) {
-        convert_pixels(planes, h - 1 - r, 0, w, form, stored.data());
+        convert_pixels(planes, h - 1 - r, 0, w, form, stored.data(), rendering);
         std::uint8_t* to = out + static_cast<std::size_t>(r - begin) * row_bytes;
         for (int x = 0; x < w; ++x) {
           std::memcpy(to + static_cast<std::size_t>(w - 1 - x) * pixel,
@@ -141,7 +141,7 @@ void upright_rows(const YccPlanes& planes, int quarter_turns, PixelForm form, in
       const int first_column = clockwise ? begin : w - end;
       std::vector<std::uint8_t> stored(static_cast<std::size_t>(rows) * pixel);
       for (int y = 0; y < h; ++y) {
-        convert_pixels(planes, y, first_column, rows, form, stored.data());
+        convert_pixels(planes, y, first_column, rows, form, stored.data(), rendering);
         const std::size_t column = static_cast<std::size_t>(clockwise ? h - 1 - y : y) * pixel;
         for (int i = 0; i < rows; ++i) {
           const int upright_row = clockwise ? i : rows - 1 - i;
@@ -183,16 +183,33 @@ void fill_upright(const YccPlanes& planes, int quarter_turns, PixelForm form, st
       threads);
 }
 
-bool hand_over_upright(const YccPlanes& planes, int quarter_turns, PixelForm form,
+bool hand_over_upright(const YccPlanes& planes, int quarter_turns, PixelEncoding encoding,
                        const std::function<bool(std::span<const std::uint8_t>)>& sink,
                        int threads) {
   const Size size = upright_size(planes, quarter_turns);
-  const std::size_t row_bytes = static_cast<std::size_t>(size.width) * bytes_per_pixel(form);
+  const auto height = static_cast<std::size_t>(size.height);
+  const std::size_t row_bytes =
+      static_cast<std::size_t>(size.width) * bytes_per_pixel(encoding.form);
   return ordered_bands(
-      static_cast<std::size_t>(size.height), rows_per_band(planes, quarter_turns, form), row_bytes,
+      height, rows_per_band(planes, quarter_turns, encoding.form), row_bytes,
       [&](std::size_t begin, std::size_t end, std::uint8_t* out) {
-        upright_rows(planes, quarter_turns, form, static_cast<int>(begin), static_cast<int>(end),
-                     out);
+        if (!encoding.bottom_up) {
+          upright_rows(planes, quarter_turns, encoding.form, static_cast<int>(begin),
+                       static_cast<int>(end), out, encoding.rendering);
+          return;
+        }
+        // Rows begin..end counted from the bottom are upright rows
+        // height - end .. height - begin, made top-down and then reversed.
+        upright_rows(planes, quarter_turns, encoding.form, static_cast<int>(height - end),
+                     static_cast<int>(height - begin), out, encoding.rendering);
+        std::vector<std::uint8_t> row(row_bytes);
+        for (std::size_t top = 0, bottom = end - begin - 1; top < bottom; ++top, --bottom) {
+          std::uint8_t* a = out + top * row_bytes;
+          std::uint8_t* b = out + bottom * row_bytes;
+          std::memcpy(row.data(), a, row_bytes);
+          std::memcpy(a, b, row_bytes);
+          std::memcpy(b, row.data(), row_bytes);
+        }
       },
       sink, threads);
 }

@@ -18,13 +18,14 @@ bool write_ppm48(const Rgb48Image& image,
 }
 
 bool write_ppm48(const YccPlanes& planes, int quarter_turns,
-                 const std::function<bool(std::span<const std::uint8_t>)>& sink, int threads) {
+                 const std::function<bool(std::span<const std::uint8_t>)>& sink, int threads,
+                 const ColourRendering* rendering) {
   const Size size = upright_size(planes, quarter_turns);
   if (size.width <= 0 || size.height <= 0) return false;
   const std::string header = ppm48_header(size.width, size.height);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(header.data());
   return sink(std::span<const std::uint8_t>(bytes, header.size())) &&
-         hand_over_upright(planes, quarter_turns, PixelForm::rgb48, sink, threads);
+         hand_over_upright(planes, quarter_turns, {PixelForm::rgb48, rendering}, sink, threads);
 }
 
 }  // namespace pixmera::photocd

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "photocd/colour_rendering.h"
 #include "photocd/parallel.h"
 #include "photocd/plane.h"
 
@@ -25,6 +26,6 @@ bool write_ppm48(const Rgb48Image& image,
 // before.
 bool write_ppm48(const YccPlanes& planes, int quarter_turns,
                  const std::function<bool(std::span<const std::uint8_t>)>& sink,
-                 int threads = thread_count());
+                 int threads = thread_count(), const ColourRendering* rendering = nullptr);
 
 }  // namespace pixmera::photocd

@@ -39,11 +39,12 @@ bool fits_the_format(int width, int height) {
 }  // namespace
 
 bool write_tga(const YccPlanes& planes, int quarter_turns,
-               const std::function<bool(std::span<const std::uint8_t>)>& sink, int threads) {
+               const std::function<bool(std::span<const std::uint8_t>)>& sink, int threads,
+               const ColourRendering* rendering) {
   const Size size = upright_size(planes, quarter_turns);
   if (!fits_the_format(size.width, size.height)) return false;
   return sink(tga_header(size.width, size.height)) &&
-         hand_over_upright(planes, quarter_turns, PixelForm::bgr24, sink, threads);
+         hand_over_upright(planes, quarter_turns, {PixelForm::bgr24, rendering}, sink, threads);
 }
 
 bool write_tga(const RgbImage& image,

@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 
+#include "photocd/colour_rendering.h"
 #include "photocd/parallel.h"
 #include "photocd/plane.h"
 
@@ -28,6 +29,6 @@ bool write_tga(const RgbImage& image,
 // before, so the picture is never held whole.
 bool write_tga(const YccPlanes& planes, int quarter_turns,
                const std::function<bool(std::span<const std::uint8_t>)>& sink,
-               int threads = thread_count());
+               int threads = thread_count(), const ColourRendering* rendering = nullptr);
 
 }  // namespace pixmera::photocd

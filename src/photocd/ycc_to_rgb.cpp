@@ -1,7 +1,9 @@
 #include "photocd/ycc_to_rgb.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "photocd/avx2_copies.h"
 #include "photocd/upsample.h"
 
 namespace pixmera::photocd {
@@ -43,12 +45,6 @@ constexpr int piece = 512;
 // copy of the loop does eight at a time. Integer arithmetic gives the same
 // bytes in both copies. (The 16-bit conversion keeps one copy: floating
 // point could contract into fused multiply-adds there and round otherwise.)
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define PIXMERA_ALSO_FOR_AVX2 __attribute__((target_clones("arch=x86-64-v3", "default")))
-#else
-#define PIXMERA_ALSO_FOR_AVX2
-#endif
 
 PIXMERA_ALSO_FOR_AVX2 void convert_row(const std::uint8_t* y, const std::uint8_t* c1,
                                        const std::uint8_t* c2, int width, ChannelOrder order,
@@ -120,12 +116,119 @@ void convert_row48(const std::uint8_t* y, const std::uint8_t* c1, const std::uin
   }
 }
 
+// The 8-bit conversion of convert_row(), each channel's rounded result then
+// looked up in a table of the rendering instead of clipped.
+void convert_row_through_table(const std::uint8_t* y, const std::uint8_t* c1,
+                               const std::uint8_t* c2, int width, ChannelOrder order,
+                               const std::uint8_t* table, std::uint8_t* out) {
+  constexpr int offset = ColourRendering::byte_table_offset;
+  const auto look_up = [table](std::int32_t value) {
+    return table[std::clamp((value >> fraction_bits) + offset, 0, 2 * offset - 1)];
+  };
+  const int first = order == ChannelOrder::rgb ? 0 : 2;
+  for (int x = 0; x < width; ++x) {
+    const std::int32_t luma = luma_gain * y[x] + half;
+    const std::int32_t blue_difference = c1[x] - c1_zero;
+    const std::int32_t red_difference = c2[x] - c2_zero;
+    out[3 * x + first] = look_up(luma + red_per_c2 * red_difference);
+    out[3 * x + 1] = look_up(luma + green_per_c1 * blue_difference + green_per_c2 * red_difference);
+    out[3 * x + 2 - first] = look_up(luma + blue_per_c1 * blue_difference);
+  }
+}
+
+// The matrix's values before anything is clipped, computed exactly as
+// convert_row48() computes them.
+void decoded_row(const std::uint8_t* __restrict y, const std::uint8_t* __restrict c1,
+                 const std::uint8_t* __restrict c2, int width, float* __restrict red,
+                 float* __restrict green, float* __restrict blue) {
+  for (int x = 0; x < width; ++x) {
+    const float luma = luma_scale * static_cast<float>(y[x]);
+    const auto blue_difference = static_cast<float>(c1[x] - c1_zero);
+    const auto red_difference = static_cast<float>(c2[x] - c2_zero);
+    red[x] = luma + red_per_c2_unit * red_difference;
+    green[x] = luma + green_per_c1_unit * blue_difference + green_per_c2_unit * red_difference;
+    blue[x] = luma + blue_per_c1_unit * blue_difference;
+  }
+}
+
+inline std::uint8_t to_sample8(float value) {
+  const auto scaled = static_cast<std::int32_t>(value * 255.0f + 0.5f);
+  return static_cast<std::uint8_t>(scaled < 0 ? 0 : (scaled > 255 ? 255 : scaled));
+}
+
+// Decoded values of one piece of a row written in `form`: the samples made
+// first, channel by channel, then laid out, as convert_row48() does it.
+void write_decoded(const float* __restrict red, const float* __restrict green,
+                   const float* __restrict blue, int width, PixelForm form,
+                   std::uint8_t* __restrict out) {
+  switch (form) {
+    case PixelForm::rgb24:
+    case PixelForm::bgr24: {
+      std::uint8_t samples[3][piece];
+      for (int x = 0; x < width; ++x) {
+        samples[0][x] = to_sample8(red[x]);
+        samples[1][x] = to_sample8(green[x]);
+        samples[2][x] = to_sample8(blue[x]);
+      }
+      const int first = form == PixelForm::rgb24 ? 0 : 2;
+      for (int x = 0; x < width; ++x) {
+        out[3 * x + first] = samples[0][x];
+        out[3 * x + 1] = samples[1][x];
+        out[3 * x + 2 - first] = samples[2][x];
+      }
+      return;
+    }
+    case PixelForm::rgb48: {
+      std::uint16_t samples[3][piece];
+      for (int x = 0; x < width; ++x) {
+        samples[0][x] = to_sample16(red[x]);
+        samples[1][x] = to_sample16(green[x]);
+        samples[2][x] = to_sample16(blue[x]);
+      }
+      for (int x = 0; x < width; ++x) {
+        for (int c = 0; c < 3; ++c) {
+          out[6 * x + 2 * c] = static_cast<std::uint8_t>(samples[c][x] >> 8);
+          out[6 * x + 2 * c + 1] = static_cast<std::uint8_t>(samples[c][x]);
+        }
+      }
+      return;
+    }
+    case PixelForm::rgb96f:
+      for (int x = 0; x < width; ++x) {
+        const float samples[3] = {red[x], green[x], blue[x]};
+        std::memcpy(out + 12 * x, samples, sizeof samples);
+      }
+      return;
+  }
+}
+
+// One piece of a row through a rendering (or none, for floating point):
+// the 8-bit table when only each channel's own value counts, else the
+// decoded values through the rendering's arithmetic.
+void convert_rendered(const std::uint8_t* y, const std::uint8_t* c1, const std::uint8_t* c2,
+                      int width, PixelForm form, const ColourRendering* rendering,
+                      std::uint8_t* out) {
+  const bool eight_bits = form == PixelForm::rgb24 || form == PixelForm::bgr24;
+  if (rendering != nullptr && eight_bits && rendering->per_channel()) {
+    convert_row_through_table(y, c1, c2, width,
+                              form == PixelForm::rgb24 ? ChannelOrder::rgb : ChannelOrder::bgr,
+                              rendering->byte_table().data(), out);
+    return;
+  }
+  float red[piece];
+  float green[piece];
+  float blue[piece];
+  decoded_row(y, c1, c2, width, red, green, blue);
+  if (rendering != nullptr) rendering->apply(red, green, blue, width);
+  write_decoded(red, green, blue, width, form, out);
+}
+
 // Full-size chroma samples `first` to `first + count - 1` of row `y`, the
 // values upsample() gives there. Besides the samples under them, the odd
 // ones need the next source sample, so one more is interpolated than used:
 // the last pair of a partial row is the one widen_row() and blend_rows() fill
 // as a row's end, and it is only kept where the row really ends there.
-void chroma_pixels(const Plane& chroma, int y, int first, int count, std::uint8_t* out) {
+inline void chroma_pixels(const Plane& chroma, int y, int first, int count, std::uint8_t* out) {
   const int x0 = first / 2;
   const int last = (first + count - 1) / 2;
   const int n = std::min(last + 2, chroma.width) - x0;
@@ -157,12 +260,22 @@ Rgb48 ycc_to_rgb48(std::uint8_t y, std::uint8_t c1, std::uint8_t c2) {
           static_cast<std::uint16_t>(out[4] << 8 | out[5])};
 }
 
-std::size_t bytes_per_pixel(PixelForm form) { return form == PixelForm::rgb48 ? 6 : 3; }
+std::size_t bytes_per_pixel(PixelForm form) {
+  switch (form) {
+    case PixelForm::rgb48:
+      return 6;
+    case PixelForm::rgb96f:
+      return 12;
+    default:
+      return 3;
+  }
+}
 
 void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelForm form,
-                    std::uint8_t* out) {
+                    std::uint8_t* out, const ColourRendering* rendering) {
   std::uint8_t c1[piece];
   std::uint8_t c2[piece];
+  if (rendering != nullptr && !rendering->changes_pixels()) rendering = nullptr;
   const std::uint8_t* luma = planes.luma.row(y);
   const std::size_t pixel_bytes = bytes_per_pixel(form);
   for (int start = first; start < first + count; start += piece) {
@@ -170,7 +283,9 @@ void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelF
     chroma_pixels(planes.chroma1, y, start, n, c1);
     chroma_pixels(planes.chroma2, y, start, n, c2);
     std::uint8_t* o = out + static_cast<std::size_t>(start - first) * pixel_bytes;
-    if (form == PixelForm::rgb48) {
+    if (rendering != nullptr || form == PixelForm::rgb96f) {
+      convert_rendered(luma + start, c1, c2, n, form, rendering, o);
+    } else if (form == PixelForm::rgb48) {
       convert_row48(luma + start, c1, c2, n, o);
     } else {
       convert_row(luma + start, c1, c2, n,

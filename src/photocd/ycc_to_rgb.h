@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "photocd/colour_rendering.h"
 #include "photocd/plane.h"
 
 namespace pixmera::photocd {
@@ -36,15 +37,18 @@ struct Rgb48 {
 Rgb48 ycc_to_rgb48(std::uint8_t y, std::uint8_t c1, std::uint8_t c2);
 Rgb48Image ycc_to_rgb48(const YccPlanes& planes);
 
-// How converted pixels are laid out: three bytes in RGB or BGR order, or six
-// (red, green, blue at 16 bits, each big-endian).
-enum class PixelForm : std::uint8_t { rgb24, bgr24, rgb48 };
+// How converted pixels are laid out: three bytes in RGB or BGR order, six
+// (red, green, blue at 16 bits, each big-endian), or twelve (red, green,
+// blue as 32-bit floats in the machine's byte order, not clipped: 1.0 is
+// reference white).
+enum class PixelForm : std::uint8_t { rgb24, bgr24, rgb48, rgb96f };
 std::size_t bytes_per_pixel(PixelForm form);
 
 // Pixels `first` to `first + count - 1` of row `y`, the same values the whole
 // picture conversions give there; each row, and each part of one, can be
-// converted on its own.
+// converted on its own. With a rendering that changes pixels, the decoded
+// values go through it before they are written in `form`.
 void convert_pixels(const YccPlanes& planes, int y, int first, int count, PixelForm form,
-                    std::uint8_t* out);
+                    std::uint8_t* out, const ColourRendering* rendering = nullptr);
 
 }  // namespace pixmera::photocd

@@ -116,6 +116,7 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Operation Frame", "frame"},
     {"Operation Watermark", "watermark"},
     {"Operation Bit depth", "bit depth conversion"},
+    {"Operation Color space", "color space conversion"},
     {"Would overwrite input", "not written: %s1% would replace the input file"},
     {"Cannot write output", "cannot write %s1%: %s2%"},
     {"Cannot encode output", "cannot write %s1%: the picture could not be encoded"},
@@ -213,6 +214,8 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"RAW Image Width", "RAW Image Width:"},
     {"RAW Image Height", "RAW Image Height:"},
     {"RAW Tone Mapping", "Tone Mapping:"},
+    {"PhotoCD Highlights", "Highlights:"},
+    {"PhotoCD Color Space", "Color Space:"},
     {"Bit Depth Automatic", "Automatic"},
     {"Bit Depth Value", "%s1%-bit"},
     {"BMP BPP", "Bit Depth:"},
@@ -426,6 +429,12 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Timestamp CURRENT", "Current Date"},
     {"Timestamp ORIGINAL", "Original Date"},
     {"Timestamp CUSTOM", "Custom Date"},
+    {"Highlights CLIP", "Clip at White"},
+    {"Highlights ROLLOFF", "Roll Off Smoothly"},
+    {"Color Space SRGB", "sRGB"},
+    {"Color Space ADOBE_RGB", "Adobe RGB (1998)"},
+    {"Color Space PROPHOTO", "ProPhoto RGB (ROMM)"},
+    {"Color Space LINEAR", "Linear sRGB"},
     // Tooltips.
     {"Save Window Position Tip", "The main window opens where it was when you last closed it."},
     {"Update Range Tip", "How often the program looks for a new version on the web."},
@@ -434,6 +443,13 @@ constexpr CatalogueSourceEntry kSource[] = {
      "The number of bytes to skip before the pixel data of a RAW file without a header."},
     {"RAW Tone Mapping Tip",
      "How pictures with a high dynamic range are fitted into the range a screen can show."},
+    {"PhotoCD Highlights Tip",
+     "A PhotoCD keeps light up to about 1.4 times white. Clip makes all of it white, as other "
+     "programs do; Roll Off brings it gently under white so bright skies and highlights keep "
+     "their detail. 96-bit files keep it as it is."},
+    {"PhotoCD Color Space Tip",
+     "The colors of the written file, which carries the matching color profile. Adobe RGB and "
+     "ProPhoto RGB keep saturated film colors sRGB cannot hold; Linear suits 48 and 96 bits."},
     {"Bit Depth Tip",
      "Automatic keeps the bit depth of the source picture wherever the format allows it."},
     {"JPG Quality Tip", "From 1 (smallest file) to 100 (best quality)."},
@@ -533,11 +549,12 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Email", "Email:"},
     {"Copyright", "Copyright (c) Varnelo Software. All rights reserved."},
     {"Credits",
-     "This software uses FreeImage, LibTIFF, Cairo, Pango, GTK, wxWidgets, libarchive and "
-     "libcurl. Thanks to their authors."},
+     "This software uses FreeImage, LibTIFF, Little CMS, Cairo, Pango, GTK, wxWidgets, "
+     "libarchive and libcurl. Thanks to their authors."},
     {"Licenses", "Licenses:"},
     {"License FreeImage", "FreeImage: FreeImage Public License 1.0 (or GNU GPL 2 or 3)"},
     {"License LibTIFF", "LibTIFF: the LibTIFF license (BSD style)"},
+    {"License Little CMS", "Little CMS: MIT License"},
     {"License Cairo", "Cairo: GNU LGPL 2.1 (or Mozilla Public License 1.1)"},
     {"License Pango", "Pango: GNU LGPL 2 or later"},
     {"License GTK", "GTK: GNU LGPL 2.1 or later"},

@@ -49,20 +49,24 @@ constexpr Keyword kPosition[] = {{"TOPLEFT", 0},    {"TOPCENTER", 1},    {"TOPRI
                                  {"BOTTOMLEFT", 6}, {"BOTTOMCENTER", 7}, {"BOTTOMRIGHT", 8}};
 constexpr Keyword kSize[] = {{"FIXED", 0}};
 constexpr Keyword kFileTimestamp[] = {{"CURRENT", 0}, {"ORIGINAL", 1}, {"CUSTOM", 2}};
+// The words our PhotoCD converter takes as well (photocd/colour_rendering.h).
+constexpr Keyword kPhotoCdHighlights[] = {{"CLIP", 0}, {"ROLLOFF", 1}};
+constexpr Keyword kPhotoCdColorSpace[] = {
+    {"SRGB", 0}, {"ADOBE_RGB", 1}, {"PROPHOTO", 2}, {"LINEAR", 3}};
 
-constexpr std::array<std::span<const Keyword>, 23> kFamilies = {
-    kDdsLoadAs,     kRawLoadAs,  kFrameLoading,    kRawToneMapping,  kCompression,
-    kBmpColorTable, kColorMode,  kJpegChroma,      kJpegSaveAs,      kRotationType,
-    kUnit,          kResizeType, kResizeAlgorithm, kDitherAlgorithm, kFrameType,
-    kWatermarkType, kFontStyle,  kFontEffect,      kTextAlignment,   kBoundary,
-    kPosition,      kSize,       kFileTimestamp};
+constexpr std::array<std::span<const Keyword>, 25> kFamilies = {
+    kDdsLoadAs,     kRawLoadAs,  kFrameLoading,    kRawToneMapping,    kCompression,
+    kBmpColorTable, kColorMode,  kJpegChroma,      kJpegSaveAs,        kRotationType,
+    kUnit,          kResizeType, kResizeAlgorithm, kDitherAlgorithm,   kFrameType,
+    kWatermarkType, kFontStyle,  kFontEffect,      kTextAlignment,     kBoundary,
+    kPosition,      kSize,       kFileTimestamp,   kPhotoCdHighlights, kPhotoCdColorSpace};
 
-constexpr std::array<std::string_view, 23> kFamilyNames = {
+constexpr std::array<std::string_view, 25> kFamilyNames = {
     "DDS Load As",    "RAW Load As", "Frame Loading",    "Tone Mapping", "Compression",
     "Color Table",    "Color Mode",  "Chroma",           "JPG Save As",  "Rotation Type",
     "Unit",           "Resize Type", "Resize Algorithm", "Dither",       "Frame Type",
     "Watermark Type", "Font Style",  "Font Effect",      "Alignment",    "Boundary",
-    "Position",       "Size",        "Timestamp"};
+    "Position",       "Size",        "Timestamp",        "Highlights",   "Color Space"};
 
 bool known_family(int32_t family) {
   return family >= 0 && family < static_cast<int32_t>(kFamilies.size());

@@ -34,6 +34,8 @@ enum KeywordFamily : int32_t {
   kFamilyPosition = 20,
   kFamilySize = 21,
   kFamilyFileTimestamp = 22,
+  kFamilyPhotoCdHighlights = 23,
+  kFamilyPhotoCdColorSpace = 24,
 };
 
 struct Keyword {

@@ -50,6 +50,9 @@ constexpr std::array kFields = {
     SettingField{"Input", "RAW Image Height", T::Int, &S::raw_image_height, "0"},
     SettingField{"Input", "RAW Tone Mapping", T::Int, &S::raw_tone_mapping, "2"},
 
+    SettingField{"PhotoCD", "PhotoCD Highlights", T::Byte, &S::photocd_highlights, "0"},
+    SettingField{"PhotoCD", "PhotoCD Color Space", T::Byte, &S::photocd_color_space, "0"},
+
     SettingField{"Output", "Format", T::String, &S::output_format, ""},
     SettingField{"Output", "BMP BPP", T::Int, &S::bmp_bpp, "0"},
     SettingField{"Output", "BMP Compression", T::Int, &S::bmp_compression, "0"},

@@ -46,6 +46,11 @@ struct Settings {
   int32_t raw_image_height = 0;
   int32_t raw_tone_mapping = 0;
 
+  // PhotoCD: how our converter renders the colours it decodes (keyword codes
+  // of the families kFamilyPhotoCdHighlights and kFamilyPhotoCdColorSpace).
+  uint8_t photocd_highlights = 0;
+  uint8_t photocd_color_space = 0;
+
   // Output
   std::string output_format;
   int32_t bmp_bpp = 0;

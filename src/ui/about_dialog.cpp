@@ -23,9 +23,10 @@ namespace {
 wxString text_of(std::string_view key) { return wxString::FromUTF8(catalogue_text("About", key)); }
 
 // The catalogue keys of the licence lines, one per library.
-constexpr std::array<std::string_view, 8> kLicenceKeys = {
-    "License FreeImage", "License LibTIFF",   "License Cairo",      "License Pango",
-    "License GTK",       "License wxWidgets", "License libarchive", "License libcurl"};
+constexpr std::array<std::string_view, 9> kLicenceKeys = {
+    "License FreeImage", "License LibTIFF",    "License Little CMS",
+    "License Cairo",     "License Pango",      "License GTK",
+    "License wxWidgets", "License libarchive", "License libcurl"};
 
 class AboutDialog : public wxDialog {
  public:

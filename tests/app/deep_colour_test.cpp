@@ -254,7 +254,9 @@ TEST_F(DeepColour, TheScanRecordReachesTheTiffTags) {
   EXPECT_EQ(tag_line(listing, "DateTime"), "1994:05:17 10:30:00") << listing;
   EXPECT_EQ(tag_line(listing, "Make"), "KODAK");
   EXPECT_EQ(tag_line(listing, "Model"), "FilmScanner 2000");
-  EXPECT_EQ(tag_line(listing, "Software"), "FilmScanner 2000 2.15");
+  // Software names the program that wrote the file; the scanner's software
+  // is in the XMP record.
+  EXPECT_EQ(tag_line(listing, "Software"), "Varnelo PCD to TIFF 3.1");
   EXPECT_EQ(tag_line(listing, "ImageDescription"), "Kodak Photo CD, colour negative, film term 52");
   EXPECT_EQ(tag_line(listing, "Copyright"), "Restrictions apply, see COPYRGHT.TXT on the disc");
   for (const char* field :
@@ -262,6 +264,7 @@ TEST_F(DeepColour, TheScanRecordReachesTheTiffTags) {
         "<photocd:LastModified>1994-05-18T10:30:00Z</photocd:LastModified>",
         "<photocd:Medium>colour negative</photocd:Medium>",
         "<photocd:ScannerSerialNumber>F2K-0042</photocd:ScannerSerialNumber>",
+        "<photocd:ScannerSoftware>FilmScanner 2000 2.15</photocd:ScannerSoftware>",
         "<photocd:ScannerPixelSize>11.70 micrometres</photocd:ScannerPixelSize>",
         "<photocd:WorkstationMake>KODAK PIW 4200</photocd:WorkstationMake>",
         "<photocd:PhotoFinisher>Varnelo Photo Lab &amp; Studio</photocd:PhotoFinisher>",

@@ -70,7 +70,7 @@ TEST_F(OptionsTest, TableNamesExistingSettings) {
     }
     EXPECT_EQ(find_advanced_option(option.name, false), &option);
   }
-  EXPECT_EQ(advanced_options().size(), 105u);
+  EXPECT_EQ(advanced_options().size(), 107u);
 }
 
 TEST_F(OptionsTest, ResizeOptionsTurnResizingOn) {
@@ -258,7 +258,7 @@ TEST_F(OptionsTest, RegressionInputs) {
     // The sanitizer build checks these for undefined behaviour.
     (void)parse_number(bytes);
     (void)parse_decimal(bytes);
-    for (int32_t family = 0; family <= kFamilyFileTimestamp; ++family) {
+    for (int32_t family = 0; family <= kFamilyPhotoCdColorSpace; ++family) {
       const int32_t code = keyword_to_code(family, bytes);
       EXPECT_TRUE(code == 0 || !code_to_keyword(family, code).empty());
     }

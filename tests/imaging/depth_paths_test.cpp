@@ -20,9 +20,8 @@ constexpr unsigned kDepths[] = {1, 4, 8, 16, 24, 32, 48, 96};
 constexpr int kWidth = 90;
 constexpr int kHeight = 60;
 
-// kFails: FreeImage cannot bring floating-point pixels to 24 bits, so an
-// operation that needs 24 bits ends such a file. kAnyDepth: the operation
-// keeps whatever depth FreeImage's own call returns.
+// kFails: the operation ends the file with an empty handle. kAnyDepth: the
+// operation keeps whatever depth FreeImage's own call returns.
 constexpr unsigned kFails = 0;
 constexpr unsigned kAnyDepth = 1000;
 
@@ -47,9 +46,9 @@ Image apply_flip(Image picture) {
   return picture;
 }
 
-// 16 bits per channel stay 16 bits: 48 in, 48 out.
+// 16 bits per channel stay 16 bits: 48 in, 48 out; floats stay floats.
 const std::map<unsigned, unsigned> kToTrueColour = {{1, 24},  {4, 24},  {8, 24},  {16, 24},
-                                                    {24, 24}, {32, 32}, {48, 48}, {96, kFails}};
+                                                    {24, 24}, {32, 32}, {48, 48}, {96, 96}};
 
 const std::vector<Operation>& operations() {
   static const std::vector<Operation> table = {
@@ -104,15 +103,16 @@ const std::vector<Operation>& operations() {
          g_settings.image_invert = 1;
        },
        adjust_colors,
-       {{1, 24}, {4, 24}, {8, 8}, {16, 24}, {24, 24}, {32, 32}, {48, 48}, {96, kFails}},
+       // Floats are adjusted as the 16-bit picture they would be.
+       {{1, 24}, {4, 24}, {8, 8}, {16, 24}, {24, 24}, {32, 32}, {48, 48}, {96, 48}},
        true,
        kWidth,
        kHeight},
       {"greyscale",
        [] { g_settings.do_image_greyscale = 1; },
        greyscale,
-       // 48 bits give 16-bit grey.
-       {{1, 8}, {4, 8}, {8, 8}, {16, 8}, {24, 8}, {32, 8}, {48, 16}, {96, kFails}},
+       // 48 bits and floats give 16-bit grey.
+       {{1, 8}, {4, 8}, {8, 8}, {16, 8}, {24, 8}, {32, 8}, {48, 16}, {96, 16}},
        false,
        kWidth,
        kHeight},
@@ -122,7 +122,7 @@ const std::vector<Operation>& operations() {
          g_settings.image_threshold = 120;
        },
        threshold,
-       {{1, 1}, {4, 1}, {8, 1}, {16, 1}, {24, 1}, {32, 1}, {48, 1}, {96, kFails}},
+       {{1, 1}, {4, 1}, {8, 1}, {16, 1}, {24, 1}, {32, 1}, {48, 1}, {96, 1}},
        false,
        kWidth,
        kHeight},
@@ -132,7 +132,7 @@ const std::vector<Operation>& operations() {
          g_settings.image_dither_algorithm = 3;
        },
        dither,
-       {{1, 1}, {4, 1}, {8, 1}, {16, 1}, {24, 1}, {32, 1}, {48, 1}, {96, kFails}},
+       {{1, 1}, {4, 1}, {8, 1}, {16, 1}, {24, 1}, {32, 1}, {48, 1}, {96, 1}},
        false,
        kWidth,
        kHeight},

@@ -31,7 +31,26 @@ TEST(ConvertCommandLine, AcceptsOnlyTheConversionStepsVectors) {
     EXPECT_EQ(deep->index, 5u);
   }
 
+  // Our own colour words, after the depth, in this order; floats to a PFM.
+  const auto coloured = parse({"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft", "-depth",
+                               "32", "-photocd-highlights", "ROLLOFF", "-photocd-color-space",
+                               "ADOBE_RGB", "a.pcd[5]", "x.pfm"});
+  ASSERT_TRUE(coloured);
+  EXPECT_TRUE(coloured->float_samples);
+  EXPECT_EQ(coloured->colour, (ColourChoice{ColourSpace::adobe_rgb, Highlights::rolloff}));
+  const auto space_only =
+      parse({"-quiet", "-colorspace", "sRGB", "-photocd-color-space", "LINEAR", "a.pcd", "x.tga"});
+  ASSERT_TRUE(space_only);
+  EXPECT_EQ(space_only->colour, (ColourChoice{ColourSpace::linear, Highlights::clip}));
+  EXPECT_EQ(short_form->colour, ColourChoice{});
+
   const std::vector<std::vector<std::string_view>> bad{
+      {"-quiet", "-colorspace", "sRGB", "-photocd-color-space", "prophoto", "a.pcd", "b.tga"},
+      {"-quiet", "-colorspace", "sRGB", "-photocd-highlights", "SOFT", "a.pcd", "b.tga"},
+      {"-quiet", "-colorspace", "sRGB", "-photocd-color-space", "SRGB", "-photocd-highlights",
+       "CLIP", "a.pcd", "b.tga"},
+      {"-quiet", "-colorspace", "sRGB", "-photocd-highlights", "-depth", "16", "a.pcd", "b.ppm"},
+      {"-quiet", "-colorspace", "sRGB", "-depth", "32", "a.pcd", "b.ppm"},
       {},
       {"-quiet", "-colorspace", "sRGB", "a.pcd"},
       {"-colorspace", "sRGB", "-quiet", "a.pcd", "b.tga"},

@@ -5,6 +5,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -170,6 +172,45 @@ TEST_F(ConvertProgram, DepthSixteenWritesA16BitPpmOfTheSamePicture) {
   std::vector<std::string> deep_tga = step_arguments(input, path("x.tga"));
   deep_tga.insert(deep_tga.end() - 2, {"-depth", "16"});
   EXPECT_EQ(run_program(deep_tga), 2);
+  EXPECT_EQ(leftovers().size(), 2u);
+}
+
+// "-depth 32": the same picture as "-depth 16" in floats, bottom row first
+// as PFM stores it, and not clipped: the fixture coded 1.35 times brighter
+// keeps its highlights above 1.0.
+TEST_F(ConvertProgram, DepthThirtyTwoWritesTheUnclippedPictureAsAPfm) {
+  const std::string input = pcd_fixture("kodak_gain_base.pcd") + "[3]";
+  std::vector<std::string> deep = step_arguments(input, path("out.ppm"));
+  deep.insert(deep.end() - 2, {"-depth", "16"});
+  ASSERT_EQ(run_program(deep), 0);
+  std::vector<std::string> floats = step_arguments(input, path("out.pfm"));
+  floats.insert(floats.end() - 2, {"-depth", "32"});
+  ASSERT_EQ(run_program(floats), 0);
+
+  const auto ppm = read_bytes(path("out.ppm"));
+  const auto pfm = read_bytes(path("out.pfm"));
+  const std::string header = "PF\n768 512\n-1.0\n";
+  ASSERT_EQ(pfm.size(), header.size() + 768 * 512 * 12);
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), pfm.begin()));
+  const std::size_t ppm_start = ppm.size() - 768 * 512 * 6;
+  float brightest = 0;
+  for (int y = 0; y < 512; ++y) {
+    for (int i = 0; i < 768 * 3; ++i) {
+      float value = 0;
+      std::memcpy(&value, &pfm[header.size() + (static_cast<std::size_t>(511 - y) * 2304 + i) * 4],
+                  sizeof value);
+      const std::size_t at = ppm_start + (static_cast<std::size_t>(y) * 2304 + i) * 2;
+      const int sample = ppm[at] << 8 | ppm[at + 1];
+      const float held = std::clamp(value, 0.0f, 1.0f) * 65535.0f;
+      ASSERT_NEAR(held, static_cast<float>(sample), 0.51f) << y << " " << i;
+      brightest = std::max(brightest, value);
+    }
+  }
+  EXPECT_GT(brightest, 1.2f);
+  // A .pfm only with "-depth 32", and "-depth 32" only to a .pfm.
+  EXPECT_EQ(run_program(step_arguments(input, path("x.pfm"))), 2);
+  floats.back() = path("x.ppm");
+  EXPECT_EQ(run_program(floats), 2);
   EXPECT_EQ(leftovers().size(), 2u);
 }
 

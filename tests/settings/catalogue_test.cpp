@@ -238,7 +238,7 @@ TEST_F(CatalogueTest, EverySettingHasALabel) {
 }
 
 TEST_F(CatalogueTest, EveryKeywordHasADisplayWord) {
-  for (int32_t family = 0; family <= kFamilyFileTimestamp; ++family) {
+  for (int32_t family = 0; family <= kFamilyPhotoCdColorSpace; ++family) {
     ASSERT_FALSE(keyword_family(family).empty()) << family;
     for (const Keyword& keyword : keyword_family(family)) {
       const std::string text = keyword_display_text(family, keyword.word);
@@ -248,7 +248,7 @@ TEST_F(CatalogueTest, EveryKeywordHasADisplayWord) {
   EXPECT_EQ(keyword_display_text(kFamilyCompression, "LZW"), "LZW");
   EXPECT_EQ(keyword_display_text(kFamilyPosition, "bottomright"), "Bottom Right");
   EXPECT_EQ(keyword_display_text(kFamilyJpegChroma, "NONE"), "None (4:4:4)");
-  EXPECT_EQ(keyword_display_text(23, "NONE"), kMissing);
+  EXPECT_EQ(keyword_display_text(25, "NONE"), kMissing);
   EXPECT_EQ(keyword_display_text(kFamilyCompression, "BOGUS"), kMissing);
 }
 

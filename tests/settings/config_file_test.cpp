@@ -47,6 +47,10 @@ const std::string kDefaultFile =
     "[Input]\r\n"
     "Format = pcd\r\n"
     "; \r\n"
+    "[PhotoCD]\r\n"
+    "PhotoCD Highlights = 0\r\n"
+    "PhotoCD Color Space = 0\r\n"
+    "; \r\n"
     "[Output]\r\n"
     "Format = tiff\r\n"
     "TIFF BPP = 0\r\n"
@@ -222,6 +226,8 @@ TEST_F(ConfigFileTest, ChangedSettingsSurviveARoundTrip) {
   g_settings.tiff_compression = 6;
   g_settings.do_watermark = 2;
   g_settings.image = "/home/user/logo.png";
+  g_settings.photocd_highlights = 1;
+  g_settings.photocd_color_space = 2;
   const Settings before = g_settings;
   save_configuration();
   reset_settings(g_settings, false);

@@ -23,7 +23,7 @@ TEST(KeywordsTest, UnknownWordsAndFamiliesGiveZero) {
   // Surrounding blanks are the caller's to remove.
   EXPECT_EQ(keyword_to_code(kFamilyJpegChroma, " HIGH"), 0);
   EXPECT_EQ(keyword_to_code(-1, "LZW"), 0);
-  EXPECT_EQ(keyword_to_code(23, "LZW"), 0);
+  EXPECT_EQ(keyword_to_code(25, "LZW"), 0);
   for (const char* word : {"FIXED", "fixed", "SCALED", ""}) {
     EXPECT_EQ(keyword_to_code(kFamilySize, word), 0) << word;
   }
@@ -48,12 +48,12 @@ TEST(KeywordsTest, CompressionCodesPrintAsTheirFirstWord) {
             "RLE");
   EXPECT_EQ(code_to_keyword(kFamilyCompression, 9), "");
   EXPECT_EQ(code_to_keyword(kFamilyCompression, -1), "");
-  EXPECT_EQ(code_to_keyword(23, 0), "");
+  EXPECT_EQ(code_to_keyword(25, 0), "");
   EXPECT_EQ(code_to_keyword(-1, 0), "");
 }
 
 TEST(KeywordsTest, EveryFamilyStartsAtZeroAndRoundTrips) {
-  for (int32_t family = 0; family <= kFamilyFileTimestamp; ++family) {
+  for (int32_t family = 0; family <= kFamilyPhotoCdColorSpace; ++family) {
     const auto words = keyword_family(family);
     ASSERT_FALSE(words.empty()) << family;
     EXPECT_EQ(words.front().code, 0) << family;
@@ -67,10 +67,10 @@ TEST(KeywordsTest, EveryFamilyStartsAtZeroAndRoundTrips) {
   }
   // The family names prefix the keys of the display words, so they must differ.
   std::set<std::string_view> names;
-  for (int32_t family = 0; family <= kFamilyFileTimestamp; ++family) {
+  for (int32_t family = 0; family <= kFamilyPhotoCdColorSpace; ++family) {
     EXPECT_TRUE(names.insert(keyword_family_name(family)).second) << family;
   }
-  EXPECT_TRUE(keyword_family(23).empty());
+  EXPECT_TRUE(keyword_family(25).empty());
   EXPECT_TRUE(keyword_family_name(-1).empty());
 }
 

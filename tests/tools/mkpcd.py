@@ -2,7 +2,7 @@
 """mkpcd.py - write Kodak Photo CD Image Pac (.pcd) test files from ordinary pictures.
 
     mkpcd.py INPUT OUTPUT.pcd [--levels base|4base|16base|64base] [--rotate 0|90|180|270]
-                              [--ycc im|kodak] [--row-order interleaved|planar]
+                              [--ycc im|kodak] [--gain G] [--row-order interleaved|planar]
                               [--reference REF.png] [-v]
     mkpcd.py --reference-only INPUT OUT.png [--size WxH] [--rotate R] [--depth 8|16]
                               [--crop WxH+X+Y]
@@ -592,6 +592,10 @@ def build(args):
     levels = args.levels
     rotate = args.rotate
     M = M_IM if args.ycc == 'im' else M_KODAK
+    # --gain G codes the picture G times brighter: with G > 1 the bright parts
+    # lie above reference white (Y above 182 in Kodak's scale), as on real scans
+    # whose highlights the scanner kept; codes still end at 255.
+    M = M / args.gain
     ipe = levels == '64base'
     if ipe:
         import mkpcd_ipe
@@ -731,6 +735,9 @@ def main(argv=None):
     p.add_argument('--ycc', choices=('im', 'kodak'), default='im',
                    help='YCC scaling: "im" round-trips through ImageMagick 6 (default), '
                         '"kodak" is the standard PhotoYCC scale (white at Y=182)')
+    p.add_argument('--gain', type=float, default=1.0,
+                   help='code the picture GAIN times brighter (default 1); with --ycc kodak and\n'
+                        'GAIN > 1 its highlights lie above reference white (Y > 182)')
     p.add_argument('--timestamp', type=int, default=int(os.environ.get('SOURCE_DATE_EPOCH', 820454400)),
                    help='scan/modification time stored in the header (default 1996-01-01)')
     p.add_argument('--reference', metavar='PNG',

@@ -8,6 +8,7 @@
 #include "photocd/convert/file_io.h"
 #include "photocd/decoder.h"
 #include "photocd/image_pac_header.h"
+#include "photocd/pfm_writer.h"
 #include "photocd/ppm_writer.h"
 #include "photocd/tga_writer.h"
 
@@ -68,11 +69,20 @@ int run_convert(std::span<const std::string_view> arguments, std::string& messag
   // The picture is converted and turned band by band as it is written, so
   // it is never held whole beside the planes.
   if (!planes) return refuse(planes.why);
+  // Floating-point samples are not clipped, so the highlight choice only
+  // counts at 8 and 16 bits.
+  const ColourRendering rendering(request->colour, !request->float_samples);
   const bool written = write_file_atomically(
       request->output_path,
       [&](const ByteSink& sink) {
-        return request->sixteen_bits ? write_ppm48(planes.planes, planes.quarter_turns, sink)
-                                     : write_tga(planes.planes, planes.quarter_turns, sink);
+        const int threads = thread_count();
+        if (request->float_samples) {
+          return write_pfm(planes.planes, planes.quarter_turns, sink, threads, &rendering);
+        }
+        if (request->sixteen_bits) {
+          return write_ppm48(planes.planes, planes.quarter_turns, sink, threads, &rendering);
+        }
+        return write_tga(planes.planes, planes.quarter_turns, sink, threads, &rendering);
       },
       message);
   return written ? convert_exit_success : convert_exit_failure;
