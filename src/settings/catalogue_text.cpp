@@ -486,8 +486,8 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Restart Note", "The theme and the icon size take effect when the program starts again."},
     {"PhotoCD Loading",
      "PhotoCD pictures are read at the largest size the disc holds: 16Base (3072 x 2048), or "
-     "64Base (6144 x 4096) from the Image Pac extension of a Pro Photo CD. They have no load "
-     "options."},
+     "64Base (6144 x 4096) from the Image Pac extension of a Pro Photo CD. How their highlights "
+     "and colors are written is chosen below."},
     {"PhotoCD Decoder", "Decoder:"},
     {"PhotoCD No Decoder",
      "No converter found: the built-in PhotoCD loader reads the 768 x 512 Base image only"},

@@ -18,6 +18,7 @@
 
 #include <functional>
 
+#include "imaging/colour_space.h"
 #include "imaging/image.h"
 #include "pipeline/driver.h"
 #include "pipeline/format_tables.h"
@@ -425,10 +426,6 @@ const std::vector<std::string> kNotInTheDialog = {
     "File/CsvDelimiter",           // read for older files, never written
     "File/Recent Files",           // carried through unchanged
     "Privacy/Clean Recent Files",  // carried through unchanged
-    // Stored and read like every setting; their rows on the "Input" page
-    // come with the dialog's split into pages.
-    "PhotoCD/PhotoCD Highlights",
-    "PhotoCD/PhotoCD Color Space",
 };
 
 TEST_F(Preferences, EverySettingAUserMayChangeHasAControl) {
@@ -599,6 +596,44 @@ TEST_F(PreferencesConversion, LzwAndAHalfSizeChosenInTheDialogReachTheTiff) {
   EXPECT_EQ(width_of(picture), 1536);
   EXPECT_EQ(height_of(picture), 1024);
   EXPECT_EQ(tiff_tag(tiff, 259), 5);  // Compression: LZW
+}
+
+// The PhotoCD choices of the "Input" page reach our converter and the chain:
+// a picture coded with light above white keeps it under white, and the TIFF
+// carries the profile of the chosen colour space.
+TEST_F(PreferencesConversion, PhotoCdChoicesMadeInTheDialogReachTheTiff) {
+  fs::copy_file(PIXMERA_TEST_DATA "/pcd/kodak_gain_base.pcd", files_.write("in/IMG0001.PCD", ""),
+                fs::copy_options::overwrite_existing);
+  open_window();
+  run_preferences(ui::kPreferencesItem, [](wxDialog* d) {
+    choose(find<wxChoice>(d, "PhotoCD/PhotoCD Highlights"), 1);   // ROLLOFF
+    choose(find<wxChoice>(d, "PhotoCD/PhotoCD Color Space"), 2);  // PROPHOTO
+    press(d->FindWindow(wxID_OK));
+  });
+  EXPECT_EQ(g_settings.photocd_highlights, 1);
+  EXPECT_EQ(g_settings.photocd_color_space, 2);
+  window_->input_field()->SetValue(files_.file("in/IMG0001.PCD"));
+  dynamic_cast<wxComboBox*>(element("output folder box"))->SetValue(files_.file("out"));
+  window_->run_command(ui::kConvertItem);
+  ASSERT_EQ(script_.messages().size(), 1u);
+  EXPECT_TRUE(script_.messages()[0].starts_with("Conversion complete")) << script_.messages()[0];
+
+  const Image picture = load_picture(files_.file("out/IMG0001.tiff"));
+  ASSERT_TRUE(picture);
+  const FIICCPROFILE* icc = FreeImage_GetICCProfile(picture.get());
+  ASSERT_NE(icc, nullptr);
+  const std::vector<uint8_t>& prophoto = icc_profile(photocd::ColourSpace::prophoto, false);
+  const auto* bytes = static_cast<const uint8_t*>(icc->data);
+  EXPECT_TRUE(std::equal(prophoto.begin(), prophoto.end(), bytes, bytes + icc->size));
+  size_t white = 0;
+  for (int y = 0; y < height_of(picture); ++y) {
+    const BYTE* row = FreeImage_GetScanLine(picture.get(), y);
+    for (int x = 0; x < width_of(picture); ++x, row += 3) {
+      if (row[0] == 255 && row[1] == 255 && row[2] == 255) ++white;
+    }
+  }
+  // Clipped, some 5 % of this picture is flat white.
+  EXPECT_EQ(white, 0u);
 }
 
 // Every number at the end of its range, every list at its last entry and

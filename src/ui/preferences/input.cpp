@@ -63,6 +63,8 @@ constexpr Row kFormatRows[] = {custom(input_format_row)};
 // settings of group "PhotoCD", one row each.
 constexpr Row kPhotoCdRows[] = {
     custom(decoder_row),
+    keyword("PhotoCD Highlights", kFamilyPhotoCdHighlights).with_tip("PhotoCD Highlights Tip"),
+    keyword("PhotoCD Color Space", kFamilyPhotoCdColorSpace).with_tip("PhotoCD Color Space Tip"),
 };
 
 constexpr int kLargestRawValue = std::numeric_limits<int32_t>::max();
