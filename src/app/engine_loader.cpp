@@ -7,12 +7,14 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/libraries.h"
+#include "platform/paths.h"
 
 namespace pixmera {
 
 int run_conversion_job(bool quiet) {
-  std::string path = private_folder() + kEngineModuleName;
-  if (!file_exists(path)) path = program_folder() + kEngineModuleName;
+  const std::string name = module_file_name(kEngineModuleName);
+  std::string path = private_folder() + name;
+  if (!file_exists(path)) path = program_folder() + name;
   auto entry = reinterpret_cast<EngineEntry>(load_library_symbol(path, kEngineEntryName));
   if (entry == nullptr) {
     console_print_line("Error: The conversion module cannot be loaded: " + last_library_error());

@@ -6,7 +6,7 @@
 #include "pipeline/driver.h"
 #include "platform/libraries.h"
 
-extern "C" __attribute__((visibility("default"))) int pixmera_engine_run_conversion_job(int quiet) {
+PIXMERA_MODULE_ENTRY int pixmera_engine_run_conversion_job(int quiet) {
   // libtiff arrived with the module: quieten it before the first picture.
   pixmera::quiet_library_warnings();
   return pixmera::run_conversion_job(quiet != 0);

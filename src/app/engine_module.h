@@ -3,7 +3,9 @@
 
 namespace pixmera {
 
-inline constexpr const char* kEngineModuleName = "libpixmera_engine.so";
+// Without the system's prefix and suffix (platform/paths.h: module_file_name):
+// libpixmera_engine.so, pixmera_engine.dll.
+inline constexpr const char* kEngineModuleName = "pixmera_engine";
 inline constexpr const char* kEngineEntryName = "pixmera_engine_run_conversion_job";
 
 // Runs the console conversion job; returns its exit status.

@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/files.h"
 #include "platform/libraries.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/config_file.h"
 #include "settings/settings.h"
@@ -20,7 +21,7 @@ namespace {
 const WindowModule* find_window_module(std::string& why) {
   why = "the window module is missing";
   for (const std::string& folder : {program_folder(), private_folder()}) {
-    const std::string path = folder + kWindowModuleName;
+    const std::string path = folder + module_file_name(kWindowModuleName);
     if (!file_exists(path)) continue;
     auto entry = reinterpret_cast<WindowModuleEntry>(load_library_symbol(path, kWindowEntryName));
     if (entry == nullptr) {

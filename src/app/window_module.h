@@ -1,11 +1,13 @@
 // The window module's entry points, as plain C types: the executable loads
-// libpixmera_ui.so only for the windowed face and reaches the window through
+// the window module (libpixmera_ui.so) only for the windowed face and reaches the window through
 // this table.
 #pragma once
 
 namespace pixmera {
 
-inline constexpr const char* kWindowModuleName = "libpixmera_ui.so";
+// The module's name without the system's prefix and suffix
+// (platform/paths.h: module_file_name).
+inline constexpr const char* kWindowModuleName = "pixmera_ui";
 inline constexpr const char* kWindowEntryName = "pixmera_window_module";
 inline constexpr int kWindowModuleVersion = 1;
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/files.h"
+
 namespace pixmera {
 
 namespace {
@@ -83,7 +85,7 @@ FreeImageIO buffered_io() { return FreeImageIO{read_proc, write_proc, seek_proc,
 // Opens `path` with the large buffer and learns its size (a seek to the end
 // must be answerable without the kernel).
 bool open_buffered(BufferedFile& f, const std::string& path, const char* mode) {
-  f.file = std::fopen(path.c_str(), mode);
+  f.file = open_file(path, mode);
   if (f.file == nullptr) return false;
   f.buffer = std::make_unique<char[]>(kBufferBytes);
   if (std::setvbuf(f.file, f.buffer.get(), _IOFBF, kBufferBytes) != 0 ||

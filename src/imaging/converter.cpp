@@ -8,6 +8,8 @@
 #include "imaging/convert_file.h"
 #include "pipeline/current_file.h"
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/picture_files.h"
 #include "platform/process.h"
 
 namespace pixmera {
@@ -17,19 +19,19 @@ namespace {
 constexpr double kDefaultTimeoutSeconds = 600.0;
 
 double converter_timeout() {
-  const char* text = std::getenv("PIXMERA_CONVERTER_TIMEOUT");
-  if (text == nullptr || *text == '\0') return kDefaultTimeoutSeconds;
+  const std::string text = environment_variable("PIXMERA_CONVERTER_TIMEOUT");
+  if (text.empty()) return kDefaultTimeoutSeconds;
   char* end = nullptr;
-  const double seconds = std::strtod(text, &end);
-  return (end != text && seconds > 0.0) ? seconds : kDefaultTimeoutSeconds;
+  const double seconds = std::strtod(text.c_str(), &end);
+  return (end != text.c_str() && seconds > 0.0) ? seconds : kDefaultTimeoutSeconds;
 }
 
-std::string our_converter() { return private_folder() + "convert"; }
+std::string our_converter() { return private_folder() + "convert" + std::string(kProgramSuffix); }
 
 }  // namespace
 
 std::string find_converter() {
-  if (const char* named = std::getenv("PIXMERA_CONVERTER"); named != nullptr && *named != '\0') {
+  if (const std::string named = environment_variable("PIXMERA_CONVERTER"); !named.empty()) {
     return find_in_path(named);
   }
   const std::string ours = our_converter();
@@ -125,12 +127,12 @@ namespace {
 // Our converter writes its picture to ".<name>.<random>.tmp" beside it and
 // renames it at the end; one killed before that leaves the temporary file.
 void delete_converter_leftovers(const std::string& picture_path) {
-  const std::filesystem::path picture(picture_path);
-  const std::string prefix = "." + picture.filename().string() + ".";
+  const std::filesystem::path picture = file_system_path(picture_path);
+  const std::string prefix = "." + utf8_path(picture.filename()) + ".";
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(picture.parent_path(), error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.starts_with(prefix) && name.ends_with(".tmp")) delete_file(entry.path().string());
+    const std::string name = utf8_path(entry.path().filename());
+    if (name.starts_with(prefix) && name.ends_with(".tmp")) delete_file(utf8_path(entry.path()));
   }
 }
 
@@ -170,7 +172,7 @@ ConverterAhead::~ConverterAhead() {
 }
 
 Image load_converter_picture(const std::string& path) {
-  const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+  const FREE_IMAGE_FORMAT format = picture_file_type(path);
   // FreeImage names every Netpbm file after the first of its Netpbm
   // formats, whatever its kind.
   const bool netpbm = format == FIF_PBM || format == FIF_PBMRAW || format == FIF_PGM ||

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "imaging/convert_file.h"
+#include "platform/files.h"
 
 namespace pixmera {
 
@@ -78,7 +79,7 @@ void swap_bytes(float* values, size_t count) {
 }  // namespace
 
 std::optional<Image> load_pfm(const std::string& path) {
-  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileClose> file(open_file(path, "rb"));
   if (!file) return Image();
   std::array<char, kLongestHeader> head{};
   const size_t read = std::fread(head.data(), 1, head.size(), file.get());

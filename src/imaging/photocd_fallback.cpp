@@ -8,6 +8,8 @@
 
 #include "imaging/convert_file.h"
 #include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/picture_files.h"
 
 namespace pixmera {
 
@@ -29,7 +31,7 @@ struct PhotoCdHeader {
 PhotoCdHeader read_header(const std::string& path) {
   PhotoCdHeader header;
   if (file_size(path) < kBaseImageEnd) return header;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file_system_path(path), std::ios::binary);
   std::array<char, 7> signature{};
   char attribute = 0;
   char rotation = 0;
@@ -46,7 +48,7 @@ PhotoCdHeader read_header(const std::string& path) {
 }  // namespace
 
 bool has_photocd_signature(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file_system_path(path), std::ios::binary);
   std::array<char, kSignature.size()> signature{};
   in.seekg(kSignatureOffset).read(signature.data(), signature.size());
   return in && std::string_view(signature.data(), signature.size()) == kSignature;
@@ -55,7 +57,7 @@ bool has_photocd_signature(const std::string& path) {
 Image load_photocd_fallback(const std::string& path) {
   const PhotoCdHeader header = read_header(path);
   if (!header.valid) return Image();
-  Image picture = adopt(FreeImage_Load(FIF_PCD, path.c_str(), 0));
+  Image picture = adopt(load_picture_file(FIF_PCD, path, 0));
   if (!picture) return picture;
   // FreeImage takes "16Base, not rotated" to mean top-down rows and flips
   // every other file.

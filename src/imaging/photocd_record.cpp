@@ -9,6 +9,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/paths.h"
+#include "platform/picture_files.h"
 #include "settings/product.h"
 
 namespace pixmera {
@@ -184,7 +186,7 @@ PhotoCdRecord photocd_record(const ImagePacInfo& info) {
 }
 
 std::optional<PhotoCdRecord> read_photocd_record(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file_system_path(path), std::ios::binary);
   std::vector<uint8_t> head(photocd::image_pac_info_bytes);
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
   if (!in) return std::nullopt;
@@ -201,7 +203,7 @@ void attach_photocd_xmp(FIBITMAP* picture, const PhotoCdRecord& record) {
 }
 
 bool write_photocd_tiff_tags(const std::string& path, const PhotoCdRecord& record) {
-  TIFF* tiff = TIFFOpen(path.c_str(), "r+");
+  TIFF* tiff = open_tiff_file(path, "r+");
   if (tiff == nullptr) return false;
   const std::string software = title_text();
   const std::array<std::pair<ttag_t, const std::string*>, 6> tags{{

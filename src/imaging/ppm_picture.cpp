@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imaging/convert_file.h"
+#include "platform/files.h"
 
 namespace pixmera {
 
@@ -66,7 +67,7 @@ std::optional<PpmHeader> parse_header(std::string_view text) {
 }  // namespace
 
 std::optional<Image> load_ppm48(const std::string& path) {
-  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileClose> file(open_file(path, "rb"));
   if (!file) return Image();
   std::vector<char> head(kLongestHeader);
   head.resize(std::fread(head.data(), 1, head.size(), file.get()));

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "imaging/convert_file.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 
 namespace pixmera {
 
@@ -36,7 +38,7 @@ unsigned little16(const std::array<uint8_t, kHeaderBytes>& h, size_t at) {
 }  // namespace
 
 std::optional<Image> load_tga24(const std::string& path) {
-  const std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, FileClose> file(open_file(path, "rb"));
   if (!file) return std::nullopt;
   std::array<uint8_t, kHeaderBytes> h{};
   if (std::fread(h.data(), 1, h.size(), file.get()) != h.size()) return std::nullopt;
@@ -51,7 +53,7 @@ std::optional<Image> load_tga24(const std::string& path) {
   if (!plain) return std::nullopt;
   const size_t row_bytes = static_cast<size_t>(width) * 3;
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(file_system_path(path), error);
   if (error || size != kHeaderBytes + row_bytes * height) return std::nullopt;
 
   const auto w = static_cast<int>(width);

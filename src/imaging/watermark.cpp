@@ -14,6 +14,7 @@
 #include "imaging/operations.h"
 #include "imaging/watermark_font.h"
 #include "pipeline/naming_mask.h"
+#include "platform/picture_files.h"
 #include "settings/settings.h"
 
 namespace pixmera {
@@ -228,7 +229,7 @@ Rgba grey_filter(Rgba colour) {
 
 Image load_watermark_picture(const std::string& path) {
   if (path.empty()) return {};
-  const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+  const FREE_IMAGE_FORMAT format = picture_file_type(path);
   if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format) ||
       !FreeImage_FIFSupportsNoPixels(format)) {
     return {};
@@ -236,12 +237,12 @@ Image load_watermark_picture(const std::string& path) {
   // The size from the header first: a small file can claim a picture of
   // billions of pixels, and decoding it would take all the memory there is.
   {
-    const Image header = adopt(FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS));
+    const Image header = adopt(load_picture_file(format, path, FIF_LOAD_NOPIXELS));
     if (!header) return {};
     const int64_t pixels = int64_t{width_of(header)} * height_of(header);
     if (pixels <= 0 || pixels > kMaxWatermarkPicturePixels) return {};
   }
-  Image picture = adopt(FreeImage_Load(format, path.c_str(), 0));
+  Image picture = adopt(load_picture_file(format, path, 0));
   if (!picture) return {};
   const int64_t pixels = int64_t{width_of(picture)} * height_of(picture);
   if (pixels <= 0 || pixels > kMaxWatermarkPicturePixels) return {};

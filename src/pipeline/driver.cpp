@@ -17,6 +17,7 @@
 #include "pipeline/signatures.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/keywords.h"
 #include "settings/product.h"
@@ -210,14 +211,16 @@ const DebugBranch* find_branch(const std::array<DebugBranch, N>& branches, std::
 std::string flag_text(uint8_t value) { return std::to_string(value); }
 
 // The output folder made absolute: relative folders are taken from the
-// program's folder; the result ends in "/". Empty when it is refused.
+// program's folder; the result ends in the separator. Empty when it is
+// refused.
 bool resolve_output_folder(std::string& folder) {
+  folder = native_separators(std::move(folder));
   if (folder.starts_with("..")) return false;
-  if (!folder.starts_with('/')) {
-    if (folder.starts_with("./")) folder.erase(0, 2);
+  if (!is_absolute_path(folder)) {
+    if (folder.size() >= 2 && folder[0] == '.' && is_path_separator(folder[1])) folder.erase(0, 2);
     folder = g_current_file.program_folder + folder;
   }
-  if (!folder.ends_with('/')) folder += '/';
+  if (!is_path_separator(folder.back())) folder += kPathSeparator;
   return true;
 }
 
@@ -225,9 +228,10 @@ bool resolve_output_folder(std::string& folder) {
 // that "-i x.pcd" writes beside x.pcd, not beside the program.
 std::string input_folder(const std::string& input_path) {
   std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(input_path, ec);
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(file_system_path(input_path), ec);
   if (ec) return std::string(folder_of(input_path));
-  return std::string(folder_of(absolute.lexically_normal().string()));
+  return std::string(folder_of(utf8_path(absolute.lexically_normal())));
 }
 
 // Validation of the settings the chosen operations use (the numbered checks
@@ -300,7 +304,7 @@ int validate_job(const Job& job, bool& font_prepared) {
     file.given_input_path.clear();
     return Job::fail("Invalid input file");
   }
-  file.input_path = file.given_input_path;
+  file.input_path = native_separators(file.given_input_path);
   file.given_input_path.clear();
   if (file_size(file.input_path) <= 0) return Job::fail("Invalid input file");
 

@@ -7,6 +7,7 @@
 #include "pipeline/current_file.h"
 #include "pipeline/format_tables.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "util/text.h"
 
 namespace pixmera {
@@ -36,12 +37,12 @@ int32_t add_input_file(const std::string& path) {
 
 // Only a base at the start of the file's folder is removed. Removing it
 // wherever it occurs would turn /in/a/in/x.pcd (base /in/) into "a" and send
-// the output one level up under a folder with no trailing "/"; a base that
+// the output one level up under a folder with no trailing separator; a base that
 // appears only further down (/data/in/x.pcd) is not the file's base at all.
 std::string sub_folder_text(std::string_view path, std::string_view base) {
   if (path.empty() || base.empty()) return {};
   std::string base_folder(base);
-  if (base_folder.back() != '/') base_folder += '/';
+  if (!is_path_separator(base_folder.back())) base_folder += kPathSeparator;
   const std::string_view folder = folder_of(path);
   if (!folder.starts_with(base_folder)) return {};
   return std::string(folder.substr(base_folder.size()));
@@ -53,16 +54,17 @@ int32_t add_input_path(const std::string& path) {
   std::vector<std::string> files;
   std::error_code ec;
   namespace fs = std::filesystem;
-  for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec),
+  for (fs::recursive_directory_iterator
+           it(file_system_path(path), fs::directory_options::skip_permission_denied, ec),
        end;
        !ec && it != end; it.increment(ec)) {
-    if (it->is_regular_file(ec)) files.push_back(it->path().string());
+    if (it->is_regular_file(ec)) files.push_back(utf8_path(it->path()));
   }
   std::sort(files.begin(), files.end());
 
   std::string& base = g_current_file.given_input_path;
   const std::string saved_base = base;
-  base = path.ends_with('/') ? path : path + '/';
+  base = is_path_separator(path.back()) ? path : path + kPathSeparator;
   int32_t added = 0;
   for (const std::string& file : files) added += add_input_file(file);
   base = saved_base;

@@ -3,6 +3,8 @@
 #include <array>
 #include <fstream>
 
+#include "platform/paths.h"
+
 namespace pixmera {
 
 namespace {
@@ -139,7 +141,7 @@ std::string identify_signature(std::string_view head) {
 }
 
 std::string identify_file_signature(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(file_system_path(path), std::ios::binary);
   if (!file) return std::string(kUnrecognizedSignature);
   std::array<char, kSignatureHeadSize> head{};
   file.read(head.data(), head.size());

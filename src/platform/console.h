@@ -1,5 +1,7 @@
 // The console of the command-line face: standard output and error, its
-// title on a terminal, and keys read from standard input.
+// title on a terminal, and keys read from standard input. Lines end with
+// "\n" on Linux and "\r\n" on Windows, where a console gets UTF-16 (every
+// character shows, whatever its code page) and a redirected stream UTF-8.
 #pragma once
 
 #include <string>
@@ -7,9 +9,9 @@
 
 namespace pixmera {
 
-// Writes one line and a "\n" to standard output.
+// Writes one line and the line end to standard output.
 void console_print_line(std::string_view line);
-// Writes one line and a "\n" to standard error, where a file's failure
+// Writes one line and the line end to standard error, where a file's failure
 // reason goes so that standard output stays as scripts know it.
 void console_print_error_line(std::string_view line);
 // Sets the terminal title (an OSC 0 escape) when standard output is a terminal.

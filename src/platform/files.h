@@ -1,8 +1,11 @@
 // File system services: sizes, folders, deletion, times, atomic replacement.
-// Paths are UTF-8; folder texts end in "/".
+// Paths are UTF-8; folder texts end in the system's separator ("/" on Linux,
+// "\" on Windows, platform/paths.h). Failures leave errno set, so callers
+// can report why.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -29,24 +32,29 @@ bool set_file_modified_time(const std::string& path, int64_t seconds);
 // file or the new one, never a half-written one.
 bool write_file_atomically(const std::string& path, std::string_view bytes);
 bool read_file(const std::string& path, std::string& bytes);
+// std::fopen by a UTF-8 path (_wfopen on Windows); nullptr on failure.
+std::FILE* open_file(const std::string& path, const char* mode);
 // Reads the whole file and throws the bytes away: 0 when every byte could be
 // read, else the errno of the open or read that failed ("Permission denied",
 // "Input/output error" on a damaged disc).
 int file_read_error(const std::string& path);
 
-// A fresh, unused file name in `folder` (created empty, mode 0600) that
+// A fresh, unused file name in `folder` (created empty) that
 // starts with `prefix`; empty when none could be made.
 std::string make_temporary_file(const std::string& folder, std::string_view prefix,
                                 std::string_view suffix);
 bool rename_file(const std::string& from, const std::string& to);
-// True when both paths name the same existing file (same device and inode).
+// True when both paths name the same existing file (same device and inode,
+// same volume and file index on Windows).
 bool same_file(const std::string& a, const std::string& b);
 
-// The folder of the running executable, with a trailing "/".
+// The folder of the running executable, with a trailing separator.
 std::string program_folder();
-// The folder that holds the private helper programs: <prefix>/lib/pixmera/.
+// The folder that holds the private helper programs and modules:
+// <prefix>/lib/pixmera/ on Linux, the program's own folder on Windows.
 std::string private_folder();
-// $XDG_CONFIG_HOME/Varnelo/pixmera/ (or ~/.config/...), created when missing.
+// Linux: $XDG_CONFIG_HOME/Varnelo/pixmera/ (or ~/.config/...). Windows:
+// <Roaming AppData>\Varnelo\pixmera\. Created when missing.
 std::string configuration_folder();
 
 }  // namespace pixmera

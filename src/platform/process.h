@@ -1,5 +1,8 @@
 // Starting a helper program: an argument vector, never a shell, its standard
-// streams on /dev/null, waited for with a time limit.
+// streams on the null device, waited for with a time limit. On Linux the
+// program leads a process group of its own; on Windows it is started hidden
+// in a job object; either way a time-out or a stop ends it together with
+// every program it started.
 #pragma once
 
 #include <atomic>
@@ -31,9 +34,18 @@ RunResult run_program(const std::string& program, const std::vector<std::string>
 RunResult run_program(const std::string& program, const std::vector<std::string>& arguments,
                       double timeout_seconds, const std::atomic<bool>& cancel);
 
-// The full path of an executable named `name` found through PATH, or empty.
-// A name holding a "/" is checked as it stands.
+// The full path of an executable named `name` found through the program
+// search (PATH; on Windows SearchPathW, which adds ".exe"), or empty. A name
+// holding a separator is checked as it stands.
 std::string find_in_path(const std::string& name);
 bool is_executable(const std::string& path);
+
+// The value of an environment variable as UTF-8; empty when it is unset.
+std::string environment_variable(const char* name);
+
+// The program's parameters (argv[1..]) as UTF-8. Windows reads them from the
+// UTF-16 command line, since its argv holds only what the ANSI code page
+// can spell.
+std::vector<std::string> program_parameters(int argc, char** argv);
 
 }  // namespace pixmera

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <random>
 
+#include "platform/paths.h"
+
 namespace pixmera {
 
 namespace {
@@ -99,12 +101,12 @@ std::string format_placeholders(std::string_view tmpl, std::string_view s1, std:
 }
 
 std::string_view file_name_of(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
+  const size_t slash = path.find_last_of(kPathSeparators);
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string_view folder_of(std::string_view path) {
-  const size_t slash = path.find_last_of('/');
+  const size_t slash = path.find_last_of(kPathSeparators);
   return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
 }
 

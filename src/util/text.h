@@ -32,9 +32,10 @@ std::string format_placeholders(std::string_view tmpl, std::string_view s1 = {},
                                 std::string_view s2 = {}, std::string_view s3 = {},
                                 std::string_view s4 = {});
 
-// The file part of a path (after the last "/").
+// The file part of a path (after the last separator, platform/paths.h).
 std::string_view file_name_of(std::string_view path);
-// The folder part of a path, with its trailing "/"; empty when there is none.
+// The folder part of a path, with its trailing separator; empty when there
+// is none.
 std::string_view folder_of(std::string_view path);
 // The text after the last "." of the file name; empty when there is none.
 std::string_view extension_of(std::string_view path);

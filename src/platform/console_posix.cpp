@@ -1,10 +1,10 @@
-#include "platform/console.h"
-
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
+
+#include "platform/console.h"
 
 namespace pixmera {
 

@@ -1,8 +1,8 @@
-#include "platform/libraries.h"
-
 #include <dlfcn.h>
 
 #include <cstdarg>
+
+#include "platform/libraries.h"
 
 namespace pixmera {
 

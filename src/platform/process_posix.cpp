@@ -1,5 +1,3 @@
-#include "platform/process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,6 +10,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/process.h"
 #include "util/text.h"
 
 extern char** environ;
@@ -33,6 +32,15 @@ std::string find_in_path(const std::string& name) {
     if (is_executable(candidate)) return candidate;
   }
   return {};
+}
+
+std::string environment_variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::vector<std::string> program_parameters(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 namespace {

@@ -1,5 +1,3 @@
-#include "platform/instance_lock.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -7,9 +5,13 @@
 #include <cstdlib>
 
 #include "platform/files.h"
+#include "platform/instance_lock.h"
 
 namespace pixmera {
 
+namespace {
+
+// $XDG_RUNTIME_DIR/<name>.lock, or the configuration folder when unset.
 std::string instance_lock_path(const std::string& name) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string folder;
@@ -21,6 +23,8 @@ std::string instance_lock_path(const std::string& name) {
   }
   return folder + name + ".lock";
 }
+
+}  // namespace
 
 int take_instance_lock(const std::string& name) {
   const std::string path = instance_lock_path(name);
