@@ -33,6 +33,8 @@ add_custom_command(
 
 # The dependency DLLs and the mingw runtime, as the prefix holds them.
 file(GLOB windows_dependency_dlls ${PIXMERA_WINDOWS_DEPS}/bin/*.dll)
+# The programs and tests in the build tree's bin\ find them beside them.
+file(COPY ${windows_dependency_dlls} DESTINATION ${CMAKE_BINARY_DIR}/bin)
 
 set(folder ${PIXMERA_WINDOWS_FOLDER})
 add_custom_target(pixmera_windows_folder ALL
