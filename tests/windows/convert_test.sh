@@ -10,9 +10,11 @@
 #
 # WINDOWS_BUILD holds convert.exe (for example build/win-convert, or the
 # installable folder build/windows); LINUX_BUILD is a build tree with
-# lib/pixmera/convert (build/release), or a build of src/photocd alone. The 64Base trees are read from
-# $PIXMERA_PRO_DISCS, else LINUX_BUILD/generated/pro-discs, and made there
-# with tests/tools/make_pro_discs.py when missing (some 50 s).
+# lib/pixmera/convert (build/release), or a build of src/photocd alone. The
+# 64Base trees are read from $PIXMERA_PRO_DISCS, else from the folder
+# LINUX_BUILD was configured with for them, else LINUX_BUILD/generated/
+# pro-discs, and made there with tests/tools/make_pro_discs.py when missing
+# (some 50 s).
 set -euo pipefail
 
 if [ $# -ne 2 ]; then
@@ -28,13 +30,16 @@ for program in "$windows_convert" "$linux_convert"; do
   [ -f "$program" ] || { echo "convert_test: no $program" >&2; exit 2; }
 done
 fixtures=$top/tests/data/pcd
-discs=${PIXMERA_PRO_DISCS:-$(cd "$2" && pwd)/generated/pro-discs}
+discs=${PIXMERA_PRO_DISCS:-$(sed -n 's/^PIXMERA_PRO_DISCS:PATH=//p' "$2/CMakeCache.txt" 2>/dev/null)}
+discs=${discs:-$(cd "$2" && pwd)/generated/pro-discs}
 if [ ! -f "$discs/upper/IMAGES/IMG0001.PCD" ] || [ ! -f "$discs/lower/images/img0001.pcd" ]; then
   echo "convert_test: making the Pro Photo CD trees in $discs"
   # Debian's python3, which has numpy, as the CTest fixture runs it.
   /usr/bin/python3 "$top/tests/tools/make_pro_discs.py" "$discs"
 fi
 
+# wine maps Unix file names to UTF-16 through the locale's character set.
+export LC_ALL=C.UTF-8
 . "$top/tests/windows/wine_prefix.sh"
 trap wine_stop EXIT
 wine_start
