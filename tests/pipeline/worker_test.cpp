@@ -1,8 +1,12 @@
 // The conversion worker over a collection, in-process, with a stand-in
 // converter: its look-ahead (the converter working on the next file while
-// the current one is saved) changes nothing a run shows, and a stop between
-// files discards it.
+// the current one is saved) changes nothing a run shows, a stop between
+// files discards it, and faults in the middle of a batch (a converter
+// killed, a full disk, the output folder or an input gone) cost only the
+// files they touch, each reported with its reason.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -74,15 +78,21 @@ class Worker : public testing::Test {
   fs::path config() const { return temp_.path() / "config" / "Varnelo" / "pixmera"; }
 
   // A stand-in converter: logs "start <input>[n]", runs `before`, copies
-  // "<input>.tga" (when there is one) to the picture path, logs "done".
-  void write_converter(const std::string& before = "") const {
+  // "<input>.tga" (when there is one and the input can be read) to the
+  // picture path, logs "done", runs `after`. In `before` and `after`, $src
+  // is the "<input>[n]" argument and $pic the picture path (the last two
+  // arguments, whatever depth words come before them).
+  void write_converter(const std::string& before = "", const std::string& after = "") const {
     std::ofstream(converter()) << "#!/bin/sh\n"
-                               << "echo \"start $6\" >> '" << log() << "'\n"
+                               << "eval \"src=\\${$(($# - 1))}\"; eval \"pic=\\${$#}\"\n"
+                               << "echo \"start $src\" >> '" << log() << "'\n"
                                << before << "\n"
-                               << "in=\"${6%\\[*\\]}\"\n"
+                               << "in=\"${src%\\[*\\]}\"\n"
+                               << "head -c 1 \"$in\" > /dev/null 2>&1 || exit 1\n"
                                << "[ -f \"$in.tga\" ] || exit 1\n"
-                               << "cp \"$in.tga\" \"$7\"\n"
-                               << "echo \"done $6\" >> '" << log() << "'\n";
+                               << "cp \"$in.tga\" \"$pic\"\n"
+                               << "echo \"done $src\" >> '" << log() << "'\n"
+                               << after << "\n";
     fs::permissions(converter(), fs::perms::owner_all);
   }
 
@@ -187,49 +197,73 @@ TEST_F(Worker, LookAheadChangesNothingARunShows) {
   EXPECT_TRUE(fs::is_empty(config())) << "the converter's pictures are all deleted";
 }
 
+// A process that still runs (a zombie has ended).
+bool process_runs(const std::string& pid) {
+  std::ifstream stat("/proc/" + pid + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  const size_t state = text.rfind(')');
+  return state != std::string::npos && state + 2 < text.size() && text[state + 2] != 'Z';
+}
+
 // A stop asked for while the first file is being decoded: that file is
-// finished, the converter already working on the second one is stopped, and
-// neither its picture nor its temporary file is left behind.
+// finished, the converter already working on the second one is stopped with
+// everything it started, and neither its picture (a TGA, or a PPM for a
+// 48-bit output) nor its temporary file is left behind.
 TEST_F(Worker, StopBetweenFilesDiscardsTheLookAhead) {
   // Slow on the first file, so the stop comes while it is decoded; slower
   // still on the second, so only a kill ends it early. It leaves a
-  // temporary file as our converter does while it writes.
+  // temporary file as our converter does while it writes, and notes itself
+  // and the program it waits for.
+  const std::string pids = temp_.file("pids");
   write_converter(
-      "case \"$6\" in\n"
+      "case \"$src\" in\n"
       "  *IMG0001*) sleep 1 ;;\n"
-      "  *IMG0002*) : > \"$(dirname \"$7\")/.$(basename \"$7\").0123456789abcdef.tmp\"; sleep 30 "
-      ";;\n"
+      "  *IMG0002*) : > \"$(dirname \"$pic\")/.$(basename \"$pic\").0123456789abcdef.tmp\"\n"
+      "    sleep 30 & echo $$ $! > '" + pids + "'; wait ;;\n"
       "esac");
   // The converter starts on the second file when the first is taken up, so
   // it runs (and has left its temporary file) when the stop comes.
   const std::vector<std::string> files{input("IMG0001.PCD", 10), input("IMG0002.PCD", 60),
                                        input("IMG0003.PCD", 110)};
-  clear_input_collection();
-  for (const std::string& file : files) ASSERT_EQ(add_input_file(file), 1);
-  testing::internal::CaptureStdout();
-  g_progress.running = 1;
-  std::thread worker(conversion_worker);
-  // Wait for the first file's converter, then ask for the stop.
-  for (int i = 0; i < 1000 && read_all(log()).find("start") == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  g_progress.running = 0;
-  worker.join();
-  const std::string out = testing::internal::GetCapturedStdout();
+  for (const int32_t bpp : {0, 48}) {
+    SCOPED_TRACE("TIFF BPP " + std::to_string(bpp));
+    g_settings.tiff_bpp = bpp;
+    fill_job_values();
+    fs::remove(log());
+    fs::remove(pids);
+    clear_input_collection();
+    for (const std::string& file : files) ASSERT_EQ(add_input_file(file), 1);
+    testing::internal::CaptureStdout();
+    g_progress.running = 1;
+    std::thread worker(conversion_worker);
+    // Wait for the second file's converter, then ask for the stop.
+    for (int i = 0; i < 1000 && read_all(pids).find(' ') == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    g_progress.running = 0;
+    worker.join();
+    const std::string out = testing::internal::GetCapturedStdout();
 
-  EXPECT_NE(out.find("Processing: " + files[0]), std::string::npos) << out;
-  EXPECT_EQ(out.find("Processing: " + files[1]), std::string::npos) << out;
-  {
-    std::lock_guard lock(g_progress.mutex);
-    EXPECT_EQ(g_progress.processed, 1);
-    EXPECT_EQ(g_progress.converted, 1);
+    EXPECT_NE(out.find("Processing: " + files[0]), std::string::npos) << out;
+    EXPECT_EQ(out.find("Processing: " + files[1]), std::string::npos) << out;
+    {
+      std::lock_guard lock(g_progress.mutex);
+      EXPECT_EQ(g_progress.processed, 1);
+      EXPECT_EQ(g_progress.converted, 1);
+    }
+    EXPECT_EQ(take_outputs().size(), 1u);
+    const std::string calls = read_all(log());
+    EXPECT_NE(calls.find("start " + files[1] + "[6]"), std::string::npos)
+        << "the look-ahead had started: " << calls;
+    EXPECT_EQ(calls.find("done " + files[1]), std::string::npos) << "and was stopped: " << calls;
+    std::istringstream started(read_all(pids));
+    int count = 0;
+    for (std::string pid; started >> pid; ++count) {
+      EXPECT_FALSE(process_runs(pid)) << "process " << pid << " outlived the stop";
+    }
+    EXPECT_EQ(count, 2);
+    EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
   }
-  EXPECT_EQ(take_outputs().size(), 1u);
-  const std::string calls = read_all(log());
-  EXPECT_NE(calls.find("start " + files[1] + "[6]"), std::string::npos)
-      << "the look-ahead had started: " << calls;
-  EXPECT_EQ(calls.find("done " + files[1]), std::string::npos) << "and was stopped: " << calls;
-  EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
 }
 
 }  // namespace
