@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -26,6 +28,7 @@
 #include "settings/catalogue.h"
 #include "settings/settings.h"
 #include "support/temp_folder.h"
+#include "util/text.h"
 
 namespace pixmera {
 namespace {
@@ -143,6 +146,19 @@ class Worker : public testing::Test {
       fs::remove(entry.path());
     }
     return outputs;
+  }
+
+  // Every file below a folder that is no output: the converter's pictures
+  // and temporary files, the save's temporary files.
+  static std::vector<std::string> leftovers(const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_regular_file() && (name.starts_with('.') || !name.ends_with(".tiff"))) {
+        found.push_back(entry.path().string());
+      }
+    }
+    return found;
   }
 
   test::TempFolder temp_;
@@ -264,6 +280,112 @@ TEST_F(Worker, StopBetweenFilesDiscardsTheLookAhead) {
     EXPECT_EQ(count, 2);
     EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
   }
+}
+
+// A converter killed while it writes (a crash, or the system ending it for
+// memory): its file is reported with the signal, no smaller sub-image is
+// asked for in its place, its temporary file is deleted and the run goes
+// on; alike when the converter ran ahead of the file's turn and when not.
+TEST_F(Worker, AKilledConverterCostsOnlyItsFileAndLeavesNothing) {
+  write_converter(
+      "case \"$src\" in\n"
+      "  *IMG0002*) : > \"$(dirname \"$pic\")/.$(basename \"$pic\").0123456789abcdef.tmp\"\n"
+      "    kill -9 $$ ;;\n"
+      "esac");
+  const std::vector<std::string> files{input("IMG0001.PCD", 10), input("IMG0002.PCD", 60),
+                                       input("IMG0003.PCD", 110)};
+  const std::string reason =
+      files[1] + ": " +
+      format_placeholders(catalogue_text("Msg", "Converter killed"), converter(), "9");
+  // In a run the second file's converter works ahead, while the first is
+  // saved; alone it runs in the file's turn.
+  for (const bool ahead : {true, false}) {
+    SCOPED_TRACE(ahead ? "ahead" : "alone");
+    fs::remove(log());
+    const RunRecord record = ahead ? run(files) : run({files[1]});
+    EXPECT_EQ(record.failures, std::vector<std::string>{reason});
+    EXPECT_EQ(record.processed, ahead ? 3 : 1);
+    EXPECT_EQ(record.converted, ahead ? 2 : 0);
+    EXPECT_EQ(take_outputs().size(), ahead ? 2u : 0u);
+    const std::string calls = read_all(log());
+    EXPECT_NE(calls.find("start " + files[1] + "[6]"), std::string::npos) << calls;
+    EXPECT_EQ(calls.find("start " + files[1] + "[5]"), std::string::npos) << calls;
+    EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
+  }
+}
+
+// Our converter killed at a random moment of its run on a 16Base picture:
+// whatever it had done by then, its file is either reported with the
+// signal or (the kill too late) converted whole; every other file comes out
+// exactly as alone, and nothing is left behind.
+TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
+  const std::string ours = PIXMERA_BINARY_DIR "/lib/pixmera/convert";
+  const fs::path pids = temp_.path() / "pids";
+  fs::create_directories(pids);
+  // Our converter, once its 16Base attempt for a file named KILL has noted
+  // its process.
+  std::ofstream(converter()) << "#!/bin/sh\n"
+                             << "case \"$6\" in *KILL*\\[5\\]) echo $$ > '" << pids.string()
+                             << "'/\"$(basename \"$7\")\" ;; esac\n"
+                             << "exec '" << ours << "' \"$@\"\n";
+  fs::permissions(converter(), fs::perms::owner_all);
+  g_settings.filename_mask = "%filename%.%ext%";
+  const auto copy = [this](const std::string& name) {
+    const std::string path = temp_.file("disc/" + name);
+    fs::create_directories(fs::path(path).parent_path());
+    fs::copy_file(PIXMERA_TEST_DATA "/pcd/kodak_16base.pcd", path);
+    return path;
+  };
+  const RunRecord alone = run({copy("ALONE.PCD")});
+  ASSERT_EQ(alone.converted, 1) << alone.err;
+  const std::string reference = take_outputs().at("ALONE.tiff");
+
+  const std::vector<std::string> files{copy("IMG0001.PCD"), copy("KILL0002.PCD"),
+                                       copy("IMG0003.PCD"), copy("KILL0004.PCD"),
+                                       copy("IMG0005.PCD")};
+  std::atomic<bool> done{false};
+  std::thread killer([&] {
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> delay_ms(0, 80);
+    std::vector<std::string> seen;
+    while (!done) {
+      for (const auto& entry : fs::directory_iterator(pids)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;
+        const std::string pid = read_all(entry.path());
+        if (pid.empty() || pid.back() != '\n') continue;  // not yet written whole
+        seen.push_back(name);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms(random)));
+        ::kill(std::stoi(pid), SIGKILL);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const RunRecord record = run(files);
+  done = true;
+  killer.join();
+
+  EXPECT_EQ(record.processed, 5);
+  const std::map<std::string, std::string> outputs = take_outputs();
+  const std::string killed_reason =
+      format_placeholders(catalogue_text("Msg", "Converter killed"), converter(), "9");
+  for (const std::string& file : files) {
+    const std::string name = fs::path(file).stem().string();
+    const auto output = outputs.find(name + ".tiff");
+    const auto failure = std::find(record.failures.begin(), record.failures.end(),
+                                   file + ": " + killed_reason);
+    if (name.starts_with("KILL") && failure != record.failures.end()) {
+      EXPECT_EQ(output, outputs.end()) << name;
+    } else {
+      ASSERT_NE(output, outputs.end()) << name << " " << ::testing::PrintToString(record.failures);
+      EXPECT_TRUE(output->second == reference) << name << " differs from its conversion alone";
+    }
+  }
+  EXPECT_EQ(record.failures.size() + outputs.size(), 5u)
+      << ::testing::PrintToString(record.failures);
+  EXPECT_GE(record.failures.size(), 1u) << "a kill landed";
+  EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
+  EXPECT_TRUE(leftovers(temp_.path() / "out").empty());
 }
 
 }  // namespace
