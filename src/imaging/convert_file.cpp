@@ -227,8 +227,16 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
     return failed(ConversionFailure::OverwritesInput, output);
   }
   if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
-  // Without an information block the file still names the product.
-  const PhotoCdRecord record = read_photocd_record(input_path).value_or(PhotoCdRecord{});
+  // Without an information block the file still names the product. A file
+  // that can no longer be read (its disc taken out after its picture was
+  // decoded ahead) is reported, not saved without its record.
+  const std::optional<PhotoCdRecord> found = read_photocd_record(input_path);
+  if (!found) {
+    if (const int error = file_read_error(input_path); error != 0) {
+      return failed(ConversionFailure::UnreadableInput, input_path, error);
+    }
+  }
+  const PhotoCdRecord record = found.value_or(PhotoCdRecord{});
   attach_photocd_xmp(picture.get(), record);
   const auto format = static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id);
   attach_icc_profile(picture.get(), space, separated_samples(format));

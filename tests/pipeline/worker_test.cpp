@@ -27,6 +27,7 @@
 #include "pipeline/progress.h"
 #include "settings/catalogue.h"
 #include "settings/settings.h"
+#include "support/process_runner.h"
 #include "support/temp_folder.h"
 #include "util/text.h"
 
@@ -146,6 +147,24 @@ class Worker : public testing::Test {
       fs::remove(entry.path());
     }
     return outputs;
+  }
+
+  // Whether this is the copy of the test that run_in_child() started.
+  static bool in_child() { return std::getenv("PIXMERA_WORKER_CHILD") != nullptr; }
+
+  // Runs the current test again in a child process started through
+  // `wrapper` (a command that ends by running its remaining arguments), for
+  // a mount or capabilities of its own; the child's failures fail it.
+  static void run_in_child(const std::vector<std::string>& wrapper,
+                           std::map<std::string, std::string> environment = {}) {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::vector<std::string> args(wrapper.begin() + 1, wrapper.end());
+    args.push_back(fs::read_symlink("/proc/self/exe").string());
+    args.push_back(std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name());
+    environment["PIXMERA_WORKER_CHILD"] = "1";
+    const test::ProcessResult child = test::run_process(wrapper.front(), args, environment);
+    EXPECT_EQ(child.exit_status, 0) << child.output;
+    EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
   }
 
   // Every file below a folder that is no output: the converter's pictures
@@ -386,6 +405,38 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
   EXPECT_GE(record.failures.size(), 1u) << "a kill landed";
   EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
   EXPECT_TRUE(leftovers(temp_.path() / "out").empty());
+}
+
+// A disc taken out in the middle of a batch: a file removed after the
+// converter had decoded it ahead, one removed and one made unreadable before
+// their turn. Each is reported with its reason, never saved without its
+// disc's record, and the run neither crashes nor hangs.
+TEST_F(Worker, AnInputGoneOrUnreadableBeforeItsTurnIsReported) {
+  // Root reads every file; without the two capabilities that let it, file
+  // modes count for root too.
+  if (::geteuid() == 0 && !in_child()) {
+    run_in_child({"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"});
+    return;
+  }
+  std::vector<std::string> files;
+  for (int i = 1; i <= 5; ++i) files.push_back(input("IMG000" + std::to_string(i) + ".PCD", 30 * i));
+  // The first file's converter takes out the third and locks the fourth;
+  // the second's, working ahead, takes out its own input once decoded.
+  write_converter("case \"$src\" in *IMG0001*) rm '" + files[2] + "'; chmod 0 '" + files[3] +
+                      "' ;; esac",
+                  "case \"$src\" in *IMG0002*) rm '" + files[1] + "' ;; esac");
+  const RunRecord record = run(files);
+  EXPECT_EQ(record.processed, 5);
+  EXPECT_EQ(record.converted, 2);
+  const std::string gone = ": No such file or directory";
+  EXPECT_EQ(record.failures,
+            (std::vector<std::string>{files[1] + ": cannot read " + files[1] + gone,
+                                      files[2] + ": cannot read " + files[2] + gone,
+                                      files[3] + ": cannot read " + files[3] +
+                                          ": Permission denied"}));
+  const std::map<std::string, std::string> outputs = take_outputs();
+  EXPECT_EQ(outputs.size(), 2u);
+  EXPECT_TRUE(fs::is_empty(config()));
 }
 
 }  // namespace
