@@ -226,7 +226,12 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
   if (output == input_path || same_file(output, input_path)) {
     return failed(ConversionFailure::OverwritesInput, output);
   }
-  if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
+  // Sub-folders are made below the output folder, never the output folder
+  // itself: once it is gone (a disk pulled out leaves its empty mount
+  // point), the files are reported rather than written where it was.
+  if (!g_current_file.sub_folder.empty() && is_folder(g_current_file.output_folder)) {
+    make_folders(std::string(folder_of(output)));
+  }
   // Without an information block the file still names the product. A file
   // that can no longer be read (its disc taken out after its picture was
   // decoded ahead) is reported, not saved without its record.

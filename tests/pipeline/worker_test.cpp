@@ -407,6 +407,38 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
   EXPECT_TRUE(leftovers(temp_.path() / "out").empty());
 }
 
+// The output folder removed while the run goes on (a USB disk pulled out
+// leaves its empty mount point): it is not made again, so nothing lands
+// where the disk was; every file after it is reported and the run goes to
+// its end.
+TEST_F(Worker, AnOutputFolderRemovedMidRunIsNotMadeAgain) {
+  const std::string out = temp_.file("out");
+  g_settings.filename_mask = "%filename%.%ext%";
+  g_settings.keep_subfolders = 1;
+  // The first file's output is saved before the second file's converter
+  // removes the folder, so the run has one success.
+  write_converter("case \"$src\" in *IMG0002*)\n"
+                  "  i=0; while [ ! -f '" + out + "/IMG0001.tiff' ] && [ $i -lt 1000 ]; do\n"
+                  "    sleep 0.01; i=$((i+1)); done\n"
+                  "  rm -rf '" + out + "' ;;\n"
+                  "esac");
+  const std::vector<std::string> files{input("disc/IMG0001.PCD", 10),
+                                       input("disc/IMG0002.PCD", 60),
+                                       input("disc/a/IMG0003.PCD", 110),
+                                       input("disc/b/IMG0004.PCD", 160)};
+  g_current_file.given_input_path = temp_.file("disc/");
+  const RunRecord record = run(files);
+  EXPECT_EQ(record.processed, 4);
+  EXPECT_EQ(record.converted, 1);
+  const std::string gone = ": No such file or directory";
+  EXPECT_EQ(record.failures,
+            (std::vector<std::string>{files[1] + ": cannot write " + out + "/IMG0002.tiff" + gone,
+                                      files[2] + ": cannot write " + out + "/a/IMG0003.tiff" + gone,
+                                      files[3] + ": cannot write " + out + "/b/IMG0004.tiff" + gone}));
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_TRUE(fs::is_empty(config()));
+}
+
 // A disc taken out in the middle of a batch: a file removed after the
 // converter had decoded it ahead, one removed and one made unreadable before
 // their turn. Each is reported with its reason, never saved without its
