@@ -407,6 +407,53 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
   EXPECT_TRUE(leftovers(temp_.path() / "out").empty());
 }
 
+// The output disk fills up halfway through a batch (a small tmpfs): the
+// file being written when it filled is removed whole, every file that no
+// longer fits is reported with the reason, the run goes on to its end, and
+// what was written is exactly what a roomy disk gets.
+TEST_F(Worker, AFullOutputDiskCostsOnlyTheFilesThatDidNotFit) {
+  const std::string small = temp_.file("small");
+  if (!in_child()) {
+    fs::create_directories(small);
+    const test::ProcessResult probe = test::run_process(
+        "/usr/bin/unshare", {"--mount", "--propagation", "private", "/bin/sh", "-c",
+                             "mount -t tmpfs -o size=16k none '" + small + "'"});
+    if (probe.exit_status != 0) GTEST_SKIP() << "no mounts here: " << probe.output;
+    run_in_child({"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                  "mount -t tmpfs -o size=64k none '" + small + "' && exec \"$@\"", "sh"},
+                 {{"PIXMERA_SMALL_DISK", small}});
+    return;
+  }
+  const std::string disk = std::getenv("PIXMERA_SMALL_DISK");
+  write_converter();
+  g_settings.filename_mask = "%filename%.%ext%";
+  std::vector<std::string> files;
+  for (int i = 1; i <= 10; ++i) files.push_back(input("IMG00" + std::to_string(10 + i) + ".PCD", 20 * i));
+  const RunRecord roomy = run(files);
+  ASSERT_EQ(roomy.converted, 10);
+  const std::map<std::string, std::string> expected = take_outputs();
+
+  g_current_file.output_folder = disk + "/";
+  const RunRecord record = run(files);
+  EXPECT_EQ(record.processed, 10);
+  EXPECT_GT(record.converted, 0);
+  EXPECT_LT(record.converted, 10);
+  std::vector<std::string> reported;
+  for (const std::string& file : files) {
+    const std::string name = fs::path(file).stem().string() + ".tiff";
+    if (fs::exists(disk + "/" + name)) {
+      EXPECT_TRUE(read_all(disk + "/" + name) == expected.at(name)) << name << " is not whole";
+    } else {
+      reported.push_back(file + ": cannot write " + disk + "/" + name +
+                         ": No space left on device");
+    }
+  }
+  EXPECT_EQ(record.failures, reported);
+  EXPECT_EQ(reported.size(), 10u - static_cast<size_t>(record.converted));
+  EXPECT_TRUE(leftovers(disk).empty()) << ::testing::PrintToString(leftovers(disk));
+  EXPECT_TRUE(fs::is_empty(config()));
+}
+
 // The output folder removed while the run goes on (a USB disk pulled out
 // leaves its empty mount point): it is not made again, so nothing lands
 // where the disk was; every file after it is reported and the run goes to
