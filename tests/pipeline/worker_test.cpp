@@ -294,6 +294,11 @@ TEST_F(Worker, StopBetweenFilesDiscardsTheLookAhead) {
     std::istringstream started(read_all(pids));
     int count = 0;
     for (std::string pid; started >> pid; ++count) {
+      // A killed process takes a moment to end; one left running would
+      // sleep on for half a minute.
+      for (int i = 0; i < 500 && process_runs(pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
       EXPECT_FALSE(process_runs(pid)) << "process " << pid << " outlived the stop";
     }
     EXPECT_EQ(count, 2);
@@ -360,8 +365,7 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
   const std::string reference = take_outputs().at("ALONE.tiff");
 
   const std::vector<std::string> files{copy("IMG0001.PCD"), copy("KILL0002.PCD"),
-                                       copy("IMG0003.PCD"), copy("KILL0004.PCD"),
-                                       copy("IMG0005.PCD")};
+                                       copy("IMG0003.PCD"), copy("KILL0004.PCD")};
   std::atomic<bool> done{false};
   std::thread killer([&] {
     std::mt19937 random(std::random_device{}());
@@ -384,7 +388,7 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
   done = true;
   killer.join();
 
-  EXPECT_EQ(record.processed, 5);
+  EXPECT_EQ(record.processed, 4);
   const std::map<std::string, std::string> outputs = take_outputs();
   const std::string killed_reason =
       format_placeholders(catalogue_text("Msg", "Converter killed"), converter(), "9");
@@ -400,7 +404,7 @@ TEST_F(Worker, OurConverterKilledAtARandomMomentCostsOnlyItsFile) {
       EXPECT_TRUE(output->second == reference) << name << " differs from its conversion alone";
     }
   }
-  EXPECT_EQ(record.failures.size() + outputs.size(), 5u)
+  EXPECT_EQ(record.failures.size() + outputs.size(), 4u)
       << ::testing::PrintToString(record.failures);
   EXPECT_GE(record.failures.size(), 1u) << "a kill landed";
   EXPECT_TRUE(fs::is_empty(config())) << "no picture or temporary file is left";
