@@ -1,10 +1,12 @@
 # make run   install what is needed, build, convert the bundled sample PhotoCD
-# make test  install what is needed, build, run every test (plain and ASan+UBSan)
+# make test  install what is needed, build, run every test (plain and ASan+UBSan),
+#            then the tests that start threads under ThreadSanitizer
 
 MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc)
 RELEASE := build/release
 SANITIZE := build/sanitize
+TSAN := build/tsan
 SAMPLE := samples/sample.pcd
 OUT := $(CURDIR)/out
 # Both builds read the Pro Photo CD trees the tests generate from one place.
@@ -12,7 +14,7 @@ PRO_DISCS := -DPIXMERA_PRO_DISCS=$(CURDIR)/build/generated/pro-discs
 # ccache, where it is installed, lets several build folders share one cache.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test bootstrap build build-sanitize test-release test-sanitize fuzz deb clean \
+.PHONY: run test bootstrap build build-sanitize build-tsan test-release test-sanitize test-tsan fuzz deb clean \
 	windows windows-test windows-resources-test windows-installer windows-installer-test
 
 bootstrap:
@@ -23,6 +25,11 @@ $(RELEASE)/CMakeCache.txt:
 
 $(SANITIZE)/CMakeCache.txt:
 	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DPIXMERA_WERROR=ON -DPIXMERA_SANITIZE=ON $(PRO_DISCS) $(LAUNCHER)
+
+# ThreadSanitizer optimises (-O2) and keeps the line tables: the decoder's
+# tests would crawl at -O0 under it.
+$(TSAN)/CMakeCache.txt:
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIXMERA_WERROR=ON -DPIXMERA_TSAN=ON $(PRO_DISCS) $(LAUNCHER)
 
 # The program, its engine module and its PhotoCD converter.
 build: bootstrap $(RELEASE)/CMakeCache.txt
@@ -44,7 +51,18 @@ test-sanitize: build-sanitize
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-release test-sanitize
+# Only the test programs that start threads (and the program, its modules
+# and its converter, which they run): the worker and its look-ahead, the
+# converter, the window's conversions and the update check. Every report
+# fails the test; tests/tsan.supp lists what lies in third-party libraries.
+build-tsan: bootstrap $(TSAN)/CMakeCache.txt
+	cmake --build $(TSAN) -j $(JOBS) --target pixmera_thread_tests
+
+test-tsan: build-tsan
+	cd $(TSAN) && TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) -L threads
+
+test: test-release test-sanitize test-tsan
 
 # libFuzzer targets (clang); not part of `make test`.
 fuzz:

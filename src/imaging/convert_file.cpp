@@ -148,16 +148,29 @@ bool separated_samples(FREE_IMAGE_FORMAT format) {
          ((flags & TIFF_CMYK) == TIFF_CMYK || (flags & TIFF_LOGLUV) == TIFF_LOGLUV);
 }
 
+// A converter that crashed or was killed from outside: the file is reported
+// with that signal, never decoded from a smaller sub-image or the fallback.
+ConversionResult converter_killed(const std::string& input_path, const std::string& converter,
+                                  int signal) {
+  ConversionResult result = failed(ConversionFailure::ConverterKilled, input_path);
+  result.converter = converter;
+  result.signal = signal;
+  return result;
+}
+
 // `decoded_ahead`: the converter's attempts were made ahead of time, and
-// their picture (if any) is at `tga_path`. `decoded` is called once the
-// picture is loaded for good, before the chain.
+// their picture (if any) is at `tga_path`; `ahead_signal` is the signal that
+// ended them, if one did. `decoded` is called once the picture is loaded
+// for good, before the chain.
 ConversionResult convert_and_save(const std::string& input_path, const std::string& tga_path,
                                   const std::string& converter, const HandOver& hand_over,
-                                  bool decoded_ahead, const std::function<void()>& decoded) {
-  if (!decoded_ahead) {
-    run_converter_attempts(converter, input_path, tga_path, hand_over, nullptr,
-                           pause_after_converter);
-  }
+                                  bool decoded_ahead, int ahead_signal,
+                                  const std::function<void()>& decoded) {
+  const int signal = decoded_ahead ? ahead_signal
+                                   : run_converter_attempts(converter, input_path, tga_path,
+                                                            hand_over, nullptr,
+                                                            pause_after_converter);
+  if (signal != 0) return converter_killed(input_path, converter, signal);
   bool from_converter = false;
   Image picture = load_decoded_picture(tga_path, input_path, from_converter);
   if (width_of(picture) == 0 || height_of(picture) == 0) {
@@ -172,7 +185,9 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
   if (index >= 0) {
     delete_file(tga_path);
     pause_after_converter();
-    run_converter(converter, input_path, index, tga_path, hand_over);
+    if (const int second = run_converter(converter, input_path, index, tga_path, hand_over)) {
+      return converter_killed(input_path, converter, second);
+    }
     picture = load_decoded_picture(tga_path, input_path, from_converter);
     if (width_of(picture) == 0 || height_of(picture) == 0) {
       return decoding_failure(input_path, tga_path);
@@ -211,9 +226,22 @@ ConversionResult convert_and_save(const std::string& input_path, const std::stri
   if (output == input_path || same_file(output, input_path)) {
     return failed(ConversionFailure::OverwritesInput, output);
   }
-  if (!g_current_file.sub_folder.empty()) make_folders(std::string(folder_of(output)));
-  // Without an information block the file still names the product.
-  const PhotoCdRecord record = read_photocd_record(input_path).value_or(PhotoCdRecord{});
+  // Sub-folders are made below the output folder, never the output folder
+  // itself: once it is gone (a disk pulled out leaves its empty mount
+  // point), the files are reported rather than written where it was.
+  if (!g_current_file.sub_folder.empty() && is_folder(g_current_file.output_folder)) {
+    make_folders(std::string(folder_of(output)));
+  }
+  // Without an information block the file still names the product. A file
+  // that can no longer be read (its disc taken out after its picture was
+  // decoded ahead) is reported, not saved without its record.
+  const std::optional<PhotoCdRecord> found = read_photocd_record(input_path);
+  if (!found) {
+    if (const int error = file_read_error(input_path); error != 0) {
+      return failed(ConversionFailure::UnreadableInput, input_path, error);
+    }
+  }
+  const PhotoCdRecord record = found.value_or(PhotoCdRecord{});
   attach_photocd_xmp(picture.get(), record);
   const auto format = static_cast<FREE_IMAGE_FORMAT>(g_current_file.output_format_id);
   attach_icc_profile(picture.get(), space, separated_samples(format));
@@ -298,8 +326,9 @@ ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
   };
   if (next_input != nullptr && !same_name) start_next();
 
+  int ahead_signal = 0;
   if (decoded_ahead) {
-    mine->take_over();
+    ahead_signal = mine->take_over();
     mine.reset();
   } else if (file_exists(tga_path)) {
     delete_file(tga_path);
@@ -324,7 +353,8 @@ ConversionResult convert_current_file(std::unique_ptr<ConverterAhead>& ahead,
     }
   };
   const ConversionResult result =
-      convert_and_save(input_path, tga_path, converter, hand_over, decoded_ahead, decoded);
+      convert_and_save(input_path, tga_path, converter, hand_over, decoded_ahead,
+                       ahead_signal, decoded);
 
   if (deleting.joinable()) deleting.join();
   if (!picture_deleted && file_exists(tga_path)) delete_file(tga_path);

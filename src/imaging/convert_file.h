@@ -44,6 +44,7 @@ enum class ConversionFailure {
   NotPhotoCd,        // the input lacks the PhotoCD signature
   NoDecodedPicture,  // no converter left a picture and the fallback refused the file
   NotAPicture,       // the converter's temporary file (`path`) is no picture
+  ConverterKilled,   // the converter was ended by the signal `signal` (a crash or a kill)
   OperationFailed,   // the image operation `operation` failed
   OverwritesInput,   // the output (`path`) would replace the input
   CannotWrite,       // the output (`path`) could not be written (`system_error`, 0 when
@@ -56,6 +57,7 @@ struct ConversionResult {
   std::string_view operation;  // "Resize", for OperationFailed (a catalogue key suffix)
   std::string converter;       // the converter, empty when none was found (decoding failures)
   int system_error = 0;        // errno of the call that failed
+  int signal = 0;              // the signal that ended the converter (ConverterKilled)
   bool saved() const { return failure == ConversionFailure::None; }
 };
 
@@ -70,8 +72,10 @@ inline constexpr int kFirstSubImage = 6;
 inline constexpr std::chrono::milliseconds kPauseAfterConverter{30};
 
 // Those attempts, each pause made by `pause`. With `cancel` given, they stop
-// as soon as it becomes true, a run in progress killed.
-void run_converter_attempts(const std::string& converter, const std::string& input_path,
+// as soon as it becomes true, a run in progress killed. A run ended by a
+// signal ends the attempts too: the next index down would give a smaller
+// picture in place of the one asked for. Returns that signal, else 0.
+int run_converter_attempts(const std::string& converter, const std::string& input_path,
                             const std::string& picture_path, const HandOver& hand_over,
                             const std::atomic<bool>* cancel, const std::function<void()>& pause);
 
@@ -91,8 +95,9 @@ class ConverterAhead {
   const std::string& input_path() const { return input_path_; }
   const std::string& picture_path() const { return picture_path_; }
   // Waits for the attempts to end; the picture, if any, is then the
-  // caller's to load and delete.
-  void take_over();
+  // caller's to load and delete. Returns the signal that ended them, as
+  // run_converter_attempts() does.
+  int take_over();
 
  private:
   void attempt();
@@ -105,6 +110,7 @@ class ConverterAhead {
   std::mutex lock_;
   std::condition_variable cancelled_;
   bool taken_ = false;
+  int signal_ = 0;  // written by the attempts' thread, read after it is joined
   std::thread thread_;
 };
 
@@ -141,9 +147,13 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
                                              const std::string& picture_path,
                                              const HandOver& hand_over = {});
 // Runs the converter once; when it hangs past its time limit or crashes, any
-// file it left at `tga_path` is deleted, so the attempt counts as failed.
-// `cancel` becoming true ends the run the same way.
-void run_converter(const std::string& converter, const std::string& input_path, int index,
+// file it left at `tga_path` is deleted, and so is the temporary file our
+// converter writes before renaming it there, so the attempt counts as
+// failed and leaves nothing. `cancel` becoming true ends the run the same
+// way. Returns the signal that ended the converter when it crashed or was
+// killed from outside, else 0 (also after a time-out or a cancel, which
+// kill it from here).
+int run_converter(const std::string& converter, const std::string& input_path, int index,
                    const std::string& tga_path, const HandOver& hand_over = {},
                    const std::atomic<bool>* cancel = nullptr);
 

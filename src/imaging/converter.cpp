@@ -1,5 +1,6 @@
 // The external PhotoCD converter: a helper program that writes one sub-image
 // of a PhotoCD file as a TGA picture.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -95,33 +96,6 @@ std::vector<std::string> converter_arguments(const std::string& input_path, int 
   return arguments;
 }
 
-void run_converter(const std::string& converter, const std::string& input_path, int index,
-                   const std::string& tga_path, const HandOver& hand_over,
-                   const std::atomic<bool>* cancel) {
-  if (converter.empty()) return;
-  const std::vector<std::string> arguments =
-      converter_arguments(input_path, index, tga_path, hand_over);
-  const RunResult result = cancel != nullptr
-                               ? run_program(converter, arguments, converter_timeout(), *cancel)
-                               : run_program(converter, arguments, converter_timeout());
-  // A converter that hung, crashed or was stopped may have left half a
-  // picture behind; it must not be taken for a result.
-  if (result.outcome == RunOutcome::TimedOut || result.outcome == RunOutcome::Signalled ||
-      result.outcome == RunOutcome::Cancelled) {
-    delete_file(tga_path);
-  }
-}
-
-void run_converter_attempts(const std::string& converter, const std::string& input_path,
-                            const std::string& picture_path, const HandOver& hand_over,
-                            const std::atomic<bool>* cancel, const std::function<void()>& pause) {
-  for (int index = kFirstSubImage; index >= 0 && !file_exists(picture_path); --index) {
-    if (cancel != nullptr && cancel->load()) return;
-    run_converter(converter, input_path, index, picture_path, hand_over, cancel);
-    pause();
-  }
-}
-
 namespace {
 
 // Our converter writes its picture to ".<name>.<random>.tmp" beside it and
@@ -138,6 +112,37 @@ void delete_converter_leftovers(const std::string& picture_path) {
 
 }  // namespace
 
+int run_converter(const std::string& converter, const std::string& input_path, int index,
+                   const std::string& tga_path, const HandOver& hand_over,
+                   const std::atomic<bool>* cancel) {
+  if (converter.empty()) return 0;
+  const std::vector<std::string> arguments =
+      converter_arguments(input_path, index, tga_path, hand_over);
+  const RunResult result = cancel != nullptr
+                               ? run_program(converter, arguments, converter_timeout(), *cancel)
+                               : run_program(converter, arguments, converter_timeout());
+  // A converter that hung, crashed or was stopped may have left half a
+  // picture behind; it must not be taken for a result.
+  if (result.outcome == RunOutcome::TimedOut || result.outcome == RunOutcome::Signalled ||
+      result.outcome == RunOutcome::Cancelled) {
+    delete_file(tga_path);
+    delete_converter_leftovers(tga_path);
+  }
+  return result.outcome == RunOutcome::Signalled ? std::max(result.status, 1) : 0;
+}
+
+int run_converter_attempts(const std::string& converter, const std::string& input_path,
+                           const std::string& picture_path, const HandOver& hand_over,
+                           const std::atomic<bool>* cancel, const std::function<void()>& pause) {
+  for (int index = kFirstSubImage; index >= 0 && !file_exists(picture_path); --index) {
+    if (cancel != nullptr && cancel->load()) return 0;
+    const int signal = run_converter(converter, input_path, index, picture_path, hand_over, cancel);
+    if (signal != 0) return signal;
+    pause();
+  }
+  return 0;
+}
+
 ConverterAhead::ConverterAhead(std::string input_path, std::string picture_path,
                                std::string converter, HandOver hand_over)
     : input_path_(std::move(input_path)),
@@ -148,15 +153,18 @@ ConverterAhead::ConverterAhead(std::string input_path, std::string picture_path,
 
 void ConverterAhead::attempt() {
   if (file_exists(picture_path_)) delete_file(picture_path_);
-  run_converter_attempts(converter_, input_path_, picture_path_, hand_over_, &cancel_, [this] {
-    std::unique_lock<std::mutex> hold(lock_);
-    cancelled_.wait_for(hold, kPauseAfterConverter, [this] { return cancel_.load(); });
-  });
+  signal_ = run_converter_attempts(converter_, input_path_, picture_path_, hand_over_, &cancel_,
+                                   [this] {
+                                     std::unique_lock<std::mutex> hold(lock_);
+                                     cancelled_.wait_for(hold, kPauseAfterConverter,
+                                                         [this] { return cancel_.load(); });
+                                   });
 }
 
-void ConverterAhead::take_over() {
+int ConverterAhead::take_over() {
   if (thread_.joinable()) thread_.join();
   taken_ = true;
+  return signal_;
 }
 
 ConverterAhead::~ConverterAhead() {

@@ -364,6 +364,8 @@ std::string failure_reason(const ConversionResult& result, const std::string& in
       return text("Cannot decode", result.converter);
     case ConversionFailure::NotAPicture:
       return text("Converter picture unreadable", result.converter);
+    case ConversionFailure::ConverterKilled:
+      return text("Converter killed", result.converter, std::to_string(result.signal));
     case ConversionFailure::OperationFailed:
       return text("Operation failed",
                   catalogue_text("Msg", "Operation " + std::string(result.operation)));

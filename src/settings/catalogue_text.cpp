@@ -106,6 +106,7 @@ constexpr CatalogueSourceEntry kSource[] = {
      "cannot decode the picture: no converter was found and the PhotoCD loader refused it"},
     {"Converter picture unreadable",
      "cannot load the picture: %s1% wrote a file that is no picture"},
+    {"Converter killed", "cannot decode the picture: %s1% was ended by signal %s2%"},
     {"Operation failed", "the %s1% failed"},
     {"Operation Rotation", "rotation"},
     {"Operation Resize", "resize"},

@@ -178,8 +178,9 @@ wxRect visible_rect(wxRect rect) {
   return rect;
 }
 
-// The files of the last run that failed, each with its reason, for the end
-// report; at most kShownFailures of them.
+// The files of the last run that failed, each with its folder and its
+// reason, for the end report; at most kShownFailures of them. A disc holds
+// the same names in many folders, so the name alone would not say which.
 std::string failure_lines() {
   constexpr size_t kShownFailures = 10;
   std::vector<FileFailure> failures;
@@ -190,7 +191,7 @@ std::string failure_lines() {
   if (failures.empty()) return {};
   std::string lines = "\n\n" + catalogue_text("Msg", "Files not converted");
   for (size_t i = 0; i < failures.size() && i < kShownFailures; ++i) {
-    lines += "\n" + std::string(file_name_of(failures[i].path)) + ": " + failures[i].reason;
+    lines += "\n" + failures[i].path + ": " + failures[i].reason;
   }
   if (failures.size() > kShownFailures) {
     lines += "\n" + format_placeholders(catalogue_text("Msg", "More files not converted"),

@@ -208,10 +208,11 @@ TEST_F(WindowConversion, ATypedFolderConvertsEveryPhotoCdBelowIt) {
   ASSERT_EQ(dialogs.seen.size(), 2u);
   EXPECT_EQ(dialogs.seen[0].name, "progress dialog");
   EXPECT_EQ(dialogs.seen[0].title, "Conversion Progress");
-  // The file that failed is reported with its reason, not counted.
+  // The file that failed is reported with its folder and its reason, not
+  // counted.
   EXPECT_EQ(dialogs.seen[1].message,
-            "Conversion complete\nFiles converted: 2 of 3\n\nThese files were not converted:\n"
-            "IMG0003.PCD: " +
+            "Conversion complete\nFiles converted: 2 of 3\n\nThese files were not converted:\n" +
+                files_.file("disc/more/IMG0003.PCD") + ": " +
                 catalogue_text("Msg", "Not a PhotoCD file"));
   EXPECT_EQ(window_->status_text(), "Ready");
 
