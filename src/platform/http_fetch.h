@@ -1,8 +1,10 @@
-// Fetching a small document over HTTP(S) with libcurl, within limits: a
-// connect time-out, a time limit for the whole exchange and a size limit on
-// the answer, so a slow, silent or hostile server costs nothing but a
-// refusal. Used by the window module's update check, on a thread of its own;
-// the executable never links libcurl.
+// Fetching a small document over HTTP(S) within limits: a connect time-out,
+// a time limit for the whole exchange and a size limit on the answer, so a
+// slow, silent or hostile server costs nothing but a refusal. Used by the
+// window module's update check, on a thread of its own; the executable never
+// links the HTTP library. Linux fetches with libcurl (http_fetch_curl.cpp),
+// Windows with WinHTTP and its own TLS and certificate store
+// (http_fetch_winhttp.cpp).
 #pragma once
 
 #include <cstddef>
@@ -33,7 +35,7 @@ struct FetchResult {
   long status = 0;     // the HTTP status, when the server answered
   std::string body;    // the answer, when fetched
   std::string host;    // the host the address names, for messages
-  std::string detail;  // libcurl's own words, for the debug output
+  std::string detail;  // the HTTP library's own words, for the debug output
 };
 
 // Lets another thread end a fetch at once, whatever it is waiting for.
@@ -49,7 +51,8 @@ class FetchCancel {
   void* waiting_ = nullptr;  // the transfer being waited on, woken by cancel()
 };
 
-// Prepares libcurl; called once on the main thread before any fetch starts.
+// Prepares the HTTP library; called once on the main thread before any fetch
+// starts.
 void prepare_http();
 
 // GETs `url` (http or https; redirects only to https). Blocks until the

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <vector>
 
 #include "photocd/ycc_to_rgb.h"
@@ -77,6 +80,52 @@ TEST(ColourRendering, RollOffLeavesTheKneeAndBelowAloneAndBringsEveryCodeUnderWh
                  reinterpret_cast<std::uint8_t*>(white.data()), &floats);
   EXPECT_NEAR(white[3 * 255], 1.402f, 1e-4f);
   EXPECT_NEAR(white[3 * 182], 1.0f, 0.002f);
+}
+
+// The pixel loops round every product and every sum on their own, as the
+// IEEE rules say, in every copy of them: a fused multiply-add rounds a
+// product and a sum once, so the same picture would come out otherwise on a
+// processor with AVX2 than on one without, or on Windows. Linear light in
+// floating point is the decoding table's interpolation followed by the
+// matrix; both are worked here as the header describes them, one product
+// and one sum at a time (this file is compiled without contraction).
+TEST(ColourRendering, ThePixelLoopsRoundEachProductAndSumAsWrittenOnEveryProcessor) {
+  const ColourRendering rendering({ColourSpace::linear, Highlights::clip}, false);
+  std::vector<float> red, green, blue;
+  // Decoded values run from about -1.4 to 2.3.
+  for (int k = 0; k < 4000; ++k) {
+    red.push_back(-1.4f + 3.7f * static_cast<float>(k) / 4000.0f);
+    green.push_back(-1.4f + 3.7f * static_cast<float>((k * 7 + 1234) % 4000) / 4000.0f);
+    blue.push_back(-1.4f + 3.7f * static_cast<float>((k * 13 + 2345) % 4000) / 4000.0f);
+  }
+  std::vector<float> out_red = red, out_green = green, out_blue = blue;
+  rendering.apply(out_red.data(), out_green.data(), out_blue.data(), static_cast<int>(red.size()));
+
+  // The table over -2..3 in steps of 1/1280, each node the sRGB curve's
+  // linear light.
+  const auto node = [](int i) {
+    return static_cast<float>(srgb_to_linear(static_cast<double>(i - 2 * 1280) / 1280));
+  };
+  const auto decode = [&node](float v) {
+    const float at = (v - -2.0f) * 1280.0f;
+    const int i = static_cast<int>(at);
+    const float fraction = at - static_cast<float>(i);
+    const float low = node(i);
+    return low + fraction * (node(i + 1) - low);
+  };
+  const std::array<double, 9> precise = linear_srgb_to(ColourSpace::linear);
+  std::array<float, 9> m{};
+  std::transform(precise.begin(), precise.end(), m.begin(),
+                 [](double v) { return static_cast<float>(v); });
+  const auto bits = [](float v) { return std::bit_cast<std::uint32_t>(v); };
+  int differing = 0;
+  for (std::size_t i = 0; i < red.size(); ++i) {
+    const float r = decode(red[i]), g = decode(green[i]), b = decode(blue[i]);
+    differing += bits(m[0] * r + m[1] * g + m[2] * b) != bits(out_red[i]);
+    differing += bits(m[3] * r + m[4] * g + m[5] * b) != bits(out_green[i]);
+    differing += bits(m[6] * r + m[7] * g + m[8] * b) != bits(out_blue[i]);
+  }
+  EXPECT_EQ(differing, 0) << "of " << 3 * red.size() << " values";
 }
 
 }  // namespace

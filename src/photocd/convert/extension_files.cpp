@@ -38,14 +38,14 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
 std::optional<ExtensionFolder> find_extension_folder(const std::string& image_pac_path,
                                                      std::string& why) {
   std::error_code error;
-  const fs::path picture = fs::absolute(fs::path(image_pac_path), error).lexically_normal();
-  const std::string name = picture.filename().string();
+  const fs::path picture = fs::absolute(path_from_utf8(image_pac_path), error).lexically_normal();
+  const std::string name = utf8_of(picture.filename());
   const fs::path images = picture.parent_path();
   constexpr std::string_view extension = ".pcd";
   if (name.size() <= extension.size() ||
       !equal_ignoring_case(std::string_view(name).substr(name.size() - extension.size()),
                            extension) ||
-      !equal_ignoring_case(images.filename().string(), "images")) {
+      !equal_ignoring_case(utf8_of(images.filename()), "images")) {
     why = "no Image Pac extension: the picture is not <disc>/IMAGES/<name>.PCD";
     return std::nullopt;
   }
@@ -56,10 +56,11 @@ std::optional<ExtensionFolder> find_extension_folder(const std::string& image_pa
 
   std::string tried;
   for (const bool lower : {name_is_lower, !name_is_lower}) {
-    const fs::path info = images.parent_path() / in_case("IPE", lower) / in_case(stem, lower) /
-                          in_case("64BASE", lower) / in_case("INFO.IC", lower);
-    if (fs::is_regular_file(info, error)) return ExtensionFolder{info.string(), lower};
-    tried += (tried.empty() ? "" : " or ") + info.string();
+    const fs::path info = images.parent_path() / in_case("IPE", lower) /
+                          path_from_utf8(in_case(stem, lower)) / in_case("64BASE", lower) /
+                          in_case("INFO.IC", lower);
+    if (fs::is_regular_file(info, error)) return ExtensionFolder{utf8_of(info), lower};
+    tried += (tried.empty() ? "" : " or ") + utf8_of(info);
   }
   why = "no Image Pac extension: neither " + tried + " exists";
   return std::nullopt;
@@ -81,9 +82,9 @@ std::optional<LoadedExtension> load_extension(const ExtensionFolder& folder, std
   }
 
   LoadedExtension loaded;
-  const fs::path dir = fs::path(folder.info_path).parent_path();
+  const fs::path dir = path_from_utf8(folder.info_path).parent_path();
   for (const ExtensionFile& file : description->files) {
-    const std::string path = (dir / in_case(file.name, folder.lower_case)).string();
+    const std::string path = utf8_of(dir / path_from_utf8(in_case(file.name, folder.lower_case)));
     auto bytes = read_file_head(path, file.size, why);
     if (!bytes) return std::nullopt;
     if (bytes->size() != file.size) {

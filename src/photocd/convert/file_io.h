@@ -1,10 +1,13 @@
 // Whole-file input and all-or-nothing output for the converter. Written with
-// the C and C++ standard libraries only, so the PhotoCD code needs nothing
-// from the rest of the program.
+// the C and C++ standard libraries, so the PhotoCD code needs nothing from
+// the rest of the program; on Windows the files are opened and replaced
+// through the UTF-16 calls (_wfopen, MoveFileExW), the only lines here that
+// differ by system. Paths are UTF-8 everywhere inside the converter.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
@@ -12,6 +15,11 @@
 #include <vector>
 
 namespace pixmera::photocd {
+
+// A UTF-8 path as the file system's path and back. std::string alone would
+// be read in the ANSI code page on Windows, which cannot name every file.
+std::filesystem::path path_from_utf8(const std::string& utf8);
+std::string utf8_of(const std::filesystem::path& path);
 
 // The whole file, or nullopt with the reason in `why` (missing, unreadable,
 // or larger than `max_bytes`).
