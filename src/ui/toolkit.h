@@ -1,5 +1,6 @@
-// The window module's toolkit: wxWidgets on GTK 3, started once per process,
-// and the few GTK settings the windows rely on.
+// The window module's toolkit: wxWidgets, started once per process, and what
+// the windows ask of the system under it. toolkit_gtk.cpp is GTK 3 on Linux,
+// toolkit_msw.cpp the native controls of Windows.
 #pragma once
 
 #include <string>
@@ -17,7 +18,8 @@ bool start_toolkit(std::string& why);
 void stop_toolkit();
 
 // How much larger than at 96 dpi the user's text is drawn (GDK_DPI_SCALE,
-// the desktop's font resolution): 1 at 100 %, 1.5 at 150 %. The main window
+// the desktop's font resolution; Windows' display scale): 1 at 100 %, 1.5
+// at 150 %. The main window
 // scales its fixed layout by it so larger text still fits.
 double text_scale();
 // A layout length in pixels at the current text scale.

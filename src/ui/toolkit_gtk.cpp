@@ -1,3 +1,5 @@
+// The window module's toolkit on Linux: wxGTK on GTK 3, and the few GTK
+// settings the windows rely on.
 #include "ui/toolkit.h"
 
 #include <gtk/gtk.h>
