@@ -94,6 +94,7 @@ windows-test: windows
 	@mkdir -p $(WINDOWS_WINE)/prefix
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; \
 	  $(WINE_ENV) wine wineboot </dev/null >/dev/null 2>&1
+	@scripts/windows/prepare-wine-fonts $(WINDOWS_WINE)/prefix >/dev/null
 	$(WINE_ENV) cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) ctest --output-on-failure -j $(JOBS)
 	JOBS=$(JOBS) tests/windows/console_test.sh $(WINDOWS_FOLDER)

@@ -1,6 +1,6 @@
 // The window module's entry points, as plain C types: the executable loads
-// the window module (libpixmera_ui.so) only for the windowed face and reaches the window through
-// this table.
+// the window module (libpixmera_ui.so) only for the windowed face and
+// reaches the window through this table.
 #pragma once
 
 namespace pixmera {

@@ -39,13 +39,21 @@ int32_t add_input_file(const std::string& path) {
 // wherever it occurs would turn /in/a/in/x.pcd (base /in/) into "a" and send
 // the output one level up under a folder with no trailing separator; a base that
 // appears only further down (/data/in/x.pcd) is not the file's base at all.
+// On Windows "/" and "\" both separate, so a base typed with one matches a
+// path written with the other.
 std::string sub_folder_text(std::string_view path, std::string_view base) {
   if (path.empty() || base.empty()) return {};
-  std::string base_folder(base);
-  if (!is_path_separator(base_folder.back())) base_folder += kPathSeparator;
   const std::string_view folder = folder_of(path);
-  if (!folder.starts_with(base_folder)) return {};
-  return std::string(folder.substr(base_folder.size()));
+  const bool base_ends_folder = is_path_separator(base.back());
+  const size_t length = base.size() + (base_ends_folder ? 0 : 1);
+  if (folder.size() < length) return {};
+  for (size_t i = 0; i < length; ++i) {
+    const char wanted = i < base.size() ? base[i] : kPathSeparator;
+    const bool same =
+        is_path_separator(wanted) ? is_path_separator(folder[i]) : folder[i] == wanted;
+    if (!same) return {};
+  }
+  return std::string(folder.substr(length));
 }
 
 int32_t add_input_path(const std::string& path) {

@@ -1,9 +1,6 @@
 // The file services on Windows: every path goes to the ...W functions as
 // UTF-16, so a name no ANSI code page holds still opens.
 #include <windows.h>
-// After windows.h, which the shell headers need.
-#include <knownfolders.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -196,13 +193,37 @@ std::string program_folder() {
 // Ours is installed beside the program, as the converter always was.
 std::string private_folder() { return program_folder(); }
 
-std::string configuration_folder() {
+namespace {
+
+// SHGetKnownFolderPath(FOLDERID_RoamingAppData), with shell32 loaded only
+// here: linked, it would load user32, gdi32 and ole32 at every start, which
+// under wine costs more than the whole of "pixmeracmd -v".
+std::string roaming_application_data() {
+  static constexpr GUID kRoamingAppData = {
+      0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+  using KnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+  using TaskMemFree = void(WINAPI*)(void*);
+  const HMODULE shell = ::LoadLibraryW(L"shell32.dll");
+  const HMODULE ole = ::LoadLibraryW(L"ole32.dll");
+  if (shell == nullptr || ole == nullptr) return {};
+  const auto known_folder_path = reinterpret_cast<KnownFolderPath>(
+      reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetKnownFolderPath")));
+  const auto task_mem_free = reinterpret_cast<TaskMemFree>(
+      reinterpret_cast<void*>(::GetProcAddress(ole, "CoTaskMemFree")));
+  if (known_folder_path == nullptr || task_mem_free == nullptr) return {};
+  constexpr DWORD kCreate = 0x00008000;  // KF_FLAG_CREATE
   PWSTR known = nullptr;
-  std::string base;
-  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &known) == S_OK) {
-    base = utf8_text(known);
-  }
-  ::CoTaskMemFree(known);
+  std::string folder;
+  if (known_folder_path(kRoamingAppData, kCreate, nullptr, &known) == S_OK)
+    folder = utf8_text(known);
+  task_mem_free(known);
+  return folder;
+}
+
+}  // namespace
+
+std::string configuration_folder() {
+  std::string base = roaming_application_data();
   if (base.empty()) base = program_folder();
   if (!is_path_separator(base.back())) base += kPathSeparator;
   const std::string folder = base + kVendorName + "\\" + kShortName + "\\";

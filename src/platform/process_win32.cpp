@@ -4,12 +4,11 @@
 // standard streams on NUL, inside a job object so that a time-out or a stop
 // ends the program and everything it started.
 #include <windows.h>
-// After windows.h.
-#include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -192,12 +191,53 @@ std::string environment_variable(const char* name) {
   }
 }
 
+// The command line taken apart as the C runtime and CommandLineToArgvW do,
+// read here so the console program need not load shell32 (and, under wine,
+// user32 and gdi32 with it) only for that.
 std::vector<std::string> program_parameters(int, char**) {
-  int count = 0;
-  wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  const std::wstring_view line = ::GetCommandLineW();
+  size_t at = 0;
+  // The program's name: up to the closing quote, or to the first blank.
+  if (at < line.size() && line[at] == L'"') {
+    const size_t end = line.find(L'"', at + 1);
+    at = end == std::wstring_view::npos ? line.size() : end + 1;
+  }
+  while (at < line.size() && line[at] != L' ' && line[at] != L'\t') ++at;
+
   std::vector<std::string> parameters;
-  for (int i = 1; words != nullptr && i < count; ++i) parameters.push_back(utf8_text(words[i]));
-  ::LocalFree(words);
+  for (;;) {
+    while (at < line.size() && (line[at] == L' ' || line[at] == L'\t')) ++at;
+    if (at >= line.size()) break;
+    std::wstring word;
+    bool quoted = false;
+    while (at < line.size() && (quoted || (line[at] != L' ' && line[at] != L'\t'))) {
+      size_t backslashes = 0;
+      while (at < line.size() && line[at] == L'\\') {
+        ++backslashes;
+        ++at;
+      }
+      if (at < line.size() && line[at] == L'"') {
+        // 2n backslashes and a quote: n backslashes, the quote opens or
+        // closes; 2n+1: n backslashes and a quote of the text.
+        word.append(backslashes / 2, L'\\');
+        if (backslashes % 2 == 1) {
+          word += L'"';
+        } else if (quoted && at + 1 < line.size() && line[at + 1] == L'"') {
+          word += L'"';  // "" inside quotes: one quote of the text
+          ++at;
+        } else {
+          quoted = !quoted;
+        }
+        ++at;
+      } else {
+        word.append(backslashes, L'\\');
+        if (at < line.size() && (quoted || (line[at] != L' ' && line[at] != L'\t'))) {
+          word += line[at++];
+        }
+      }
+    }
+    parameters.push_back(utf8_text(word));
+  }
   return parameters;
 }
 
