@@ -9,6 +9,7 @@ class wxWindow;
 class wxRect;
 class wxPoint;
 class wxMenu;
+class wxListbook;
 
 namespace pixmera::ui {
 
@@ -44,6 +45,9 @@ bool save_screen_area(const wxRect& area, const std::string& path);
 // Compact entries, combo boxes and buttons for a window laid out to the
 // pixel; applies to `window` and everything inside it.
 void use_compact_style(wxWindow* window);
+// Widens a list of pages to its longest title at the current text scale
+// (Windows' list view keeps the width it had at 96 dpi).
+void fit_page_list(wxListbook* pages);
 // Draws a label's text at the top of its box rather than centred in it.
 void align_label_top(wxWindow* label);
 // Lets the text of a check box or label wrap onto more lines so that it is

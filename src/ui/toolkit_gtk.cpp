@@ -211,6 +211,9 @@ void use_compact_style(wxWindow* window) {
   if (auto* widget = static_cast<GtkWidget*>(window->GetHandle())) add_provider(widget, nullptr);
 }
 
+// GTK's list sizes itself to its titles.
+void fit_page_list(wxListbook*) {}
+
 void align_label_top(wxWindow* label) {
   auto* widget = static_cast<GtkWidget*>(label->GetHandle());
   if (widget != nullptr && GTK_IS_LABEL(widget)) gtk_label_set_yalign(GTK_LABEL(widget), 0.0f);

@@ -12,6 +12,8 @@
 #include <wx/frame.h>
 #include <wx/gdicmn.h>
 #include <wx/image.h>
+#include <wx/listbook.h>
+#include <wx/listctrl.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
@@ -21,6 +23,7 @@
 #include <wx/msw/private.h>
 #include <dwmapi.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/desktop.h"
@@ -177,6 +180,17 @@ bool save_screen_area(const wxRect& area, const std::string& path) {
 
 // Windows' own controls keep the system's text size and its compact metrics.
 void use_compact_style(wxWindow*) {}
+
+void fit_page_list(wxListbook* pages) {
+  wxListView* list = pages->GetListView();
+  int widest = 0;
+  for (long item = 0; item < list->GetItemCount(); ++item) {
+    widest = std::max(widest, list->GetTextExtent(list->GetItemText(item)).x);
+  }
+  // The item's own margins on both sides of its text.
+  list->SetColumnWidth(0, widest + scaled(12));
+  pages->InvalidateBestSize();
+}
 
 // A static control draws its text from the top of its box already.
 void align_label_top(wxWindow*) {}
