@@ -28,8 +28,8 @@ constexpr int kMaxRedirects = 3;
 
 std::wstring widen(std::string_view text) {
   if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
   if (size > 0) {
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
@@ -221,8 +221,8 @@ class Fetch {
         const std::wstring target = redirect_target(address, location);
         Address next;
         if (target.empty() || !parse_address(target, next)) {
-          fail(FetchOutcome::Failed, "a redirect to " + narrow(location) +
-                                         " is not followed: only https addresses are");
+          fail(FetchOutcome::Failed,
+               "a redirect to " + narrow(location) + " is not followed: only https addresses are");
           return;
         }
         if (redirects == kMaxRedirects) {
@@ -234,8 +234,8 @@ class Fetch {
         continue;
       }
       if (status != 200) {
-        fail(FetchOutcome::HttpError, "the server answered with the status " +
-                                          std::to_string(status));
+        fail(FetchOutcome::HttpError,
+             "the server answered with the status " + std::to_string(status));
         return;
       }
       read_body();
@@ -253,8 +253,8 @@ class Fetch {
     const std::wstring agent = widen(std::string(kShortName) + "/" + version_text(kVersion));
     // The proxy the user set for Windows (Windows 8.1 and later); WinHTTP's
     // own setting where that is not known.
-    for (const DWORD access : {DWORD{WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY},
-                               DWORD{WINHTTP_ACCESS_TYPE_DEFAULT_PROXY}}) {
+    for (const DWORD access :
+         {DWORD{WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY}, DWORD{WINHTTP_ACCESS_TYPE_DEFAULT_PROXY}}) {
       session_.reset(WinHttpOpen(agent.c_str(), access, WINHTTP_NO_PROXY_NAME,
                                  WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
       if (session_) break;
@@ -287,10 +287,10 @@ class Fetch {
     auto holder = std::make_unique<SharedExchange>(exchange_);
     auto context = reinterpret_cast<DWORD_PTR>(holder.get());
     if (!WinHttpSetOption(request_.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context) ||
-        WinHttpSetStatusCallback(request_.get(), on_status,
-                                 WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS |
-                                     WINHTTP_CALLBACK_FLAG_HANDLES,
-                                 0) == WINHTTP_INVALID_STATUS_CALLBACK) {
+        WinHttpSetStatusCallback(
+            request_.get(), on_status,
+            WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES,
+            0) == WINHTTP_INVALID_STATUS_CALLBACK) {
       return failed_call();
     }
     // From here the request's closing callback deletes it.
@@ -342,8 +342,8 @@ class Fetch {
       const DWORD available = exchange_->bytes;
       if (available == 0) break;
       if (available > limits_.max_bytes - body.size()) {
-        fail(FetchOutcome::TooLarge, "the answer passed " + std::to_string(limits_.max_bytes) +
-                                         " bytes");
+        fail(FetchOutcome::TooLarge,
+             "the answer passed " + std::to_string(limits_.max_bytes) + " bytes");
         return;
       }
       const size_t old_size = body.size();
@@ -382,8 +382,8 @@ class Fetch {
     if (woken == WAIT_OBJECT_0 + 1) {
       fail(FetchOutcome::Cancelled, "cancelled");
     } else {
-      fail(FetchOutcome::TimedOut, "no whole answer within " +
-                                       std::to_string(limits_.total_timeout_ms) + " ms");
+      fail(FetchOutcome::TimedOut,
+           "no whole answer within " + std::to_string(limits_.total_timeout_ms) + " ms");
     }
     return false;
   }

@@ -25,10 +25,10 @@ void* map_large_block(std::size_t bytes) {
   if (!large_pages_refused.load(std::memory_order_relaxed)) {
     const std::size_t page = GetLargePageMinimum();
     const std::size_t length = page == 0 ? 0 : (bytes + page - 1) / page * page;
-    void* block = length < bytes ? nullptr
-                                 : VirtualAlloc(nullptr, length,
-                                                MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
-                                                PAGE_READWRITE);
+    void* block = length < bytes
+                      ? nullptr
+                      : VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
+                                     PAGE_READWRITE);
     if (block != nullptr) return block;
     large_pages_refused.store(true, std::memory_order_relaxed);
   }

@@ -23,7 +23,7 @@ std::map<std::string, std::string> g_address;
 int g_failures = 0;
 
 const char* outcome_name(FetchOutcome outcome) {
-  constexpr const char* names[] = {"Fetched",  "HostNotFound", "CannotConnect", "TimedOut",
+  constexpr const char* names[] = {"Fetched",   "HostNotFound", "CannotConnect", "TimedOut",
                                    "HttpError", "TooLarge",     "Cancelled",     "Failed"};
   return names[static_cast<int>(outcome)];
 }
@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const auto equals = argument.find('=');
-    if (equals != std::string::npos) g_address[argument.substr(0, equals)] = argument.substr(equals + 1);
+    if (equals != std::string::npos)
+      g_address[argument.substr(0, equals)] = argument.substr(equals + 1);
   }
   pixmera::prepare_http();
 

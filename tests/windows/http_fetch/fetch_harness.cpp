@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
   HttpServer redirect_http({302, "", true, "Location: " + target.url() + "\r\n"});
   const std::string nowhere = HttpServer::unreachable_url();
   HttpServer redirect_https(
-      {302, "", true, "Location: https://" + nowhere.substr(std::string("http://").size()) + "\r\n"});
+      {302, "", true,
+       "Location: https://" + nowhere.substr(std::string("http://").size()) + "\r\n"});
   HttpServer silent({}, HttpServer::Mode::Silent);
   HttpServer held({}, HttpServer::Mode::Silent);
 
@@ -86,8 +87,7 @@ int main(int argc, char** argv) {
   for (std::string& word : words) argv_out.push_back(word.data());
   argv_out.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned =
-      posix_spawnp(&pid, argv_out[0], &actions, nullptr, argv_out.data(), environ);
+  const int spawned = posix_spawnp(&pid, argv_out[0], &actions, nullptr, argv_out.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipe_ends[1]);
   if (spawned != 0) {
