@@ -63,12 +63,15 @@ bool open_console() {
   if (::AttachConsole(ATTACH_PARENT_PROCESS) == 0 && ::AllocConsole() == 0) return false;
   // The console's own streams for those that were not given.
   const auto console = [](const wchar_t* name, DWORD access) {
-    return ::CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
+    return ::CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr);
   };
-  if (!redirected[0]) ::SetStdHandle(STD_INPUT_HANDLE, console(L"CONIN$", GENERIC_READ | GENERIC_WRITE));
-  if (!redirected[1]) ::SetStdHandle(STD_OUTPUT_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
-  if (!redirected[2]) ::SetStdHandle(STD_ERROR_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
+  if (!redirected[0])
+    ::SetStdHandle(STD_INPUT_HANDLE, console(L"CONIN$", GENERIC_READ | GENERIC_WRITE));
+  if (!redirected[1])
+    ::SetStdHandle(STD_OUTPUT_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
+  if (!redirected[2])
+    ::SetStdHandle(STD_ERROR_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
   return true;
 }
 

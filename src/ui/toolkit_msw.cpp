@@ -20,8 +20,8 @@
 #include <wx/textwrapper.h>
 #include <wx/window.h>
 // wxSetInstance, and <windows.h> included the way wx expects.
-#include <wx/msw/private.h>
 #include <dwmapi.h>
+#include <wx/msw/private.h>
 
 #include <algorithm>
 #include <cmath>
@@ -58,9 +58,9 @@ double read_text_scale() {
 // program that loaded it.
 HINSTANCE this_module() {
   HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&read_text_scale), &module);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&read_text_scale), &module);
   return module;
 }
 
