@@ -81,9 +81,10 @@ deb: bootstrap $(RELEASE)/CMakeCache.txt
 # The Windows build: cross-compiled with mingw-w64 against the dependency
 # cache scripts/windows/build-deps fills (built when missing, reused while
 # its recipe is unchanged), into the installable folder build/windows/:
-# pixmeracmd.exe, convert.exe, pixmera_base.dll, pixmera_engine.dll, the
-# dependency and mingw runtime DLLs, gfx\ and docs\. WINDOWS_DEPS names
-# an existing prefix instead. The CMake build tree is build/windows-build/.
+# pixmera.exe, pixmera_ui.dll, pixmeracmd.exe, convert.exe,
+# pixmera_base.dll, pixmera_engine.dll, the dependency and mingw runtime
+# DLLs, gfx\ and docs\. WINDOWS_DEPS names an existing prefix instead.
+# The CMake build tree is build/windows-build/.
 WINDOWS_BUILD := build/windows-build
 WINDOWS_WINE := $(CURDIR)/build/windows-wine
 # wine for the tests: a private prefix, no debug output, no Mono or Gecko
@@ -104,7 +105,9 @@ windows:
 
 # The unit tests that mean the same on Windows, cross-built and run under
 # wine through CTest (tests/windows/unit_tests.cmake lists those left out),
-# then the console program's acceptance run (tests/windows/console_test.sh).
+# then the console program's acceptance run (tests/windows/console_test.sh)
+# and the window program's screenshot run at 96 and 144 dpi
+# (tests/windows/window_test.sh).
 windows-test: windows
 	@mkdir -p $(WINDOWS_WINE)/prefix
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; \
@@ -113,6 +116,7 @@ windows-test: windows
 	$(WINE_ENV) cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) ctest --output-on-failure -j $(JOBS)
 	JOBS=$(JOBS) tests/windows/console_test.sh $(WINDOWS_FOLDER)
+	JOBS=$(JOBS) tests/windows/window_test.sh $(WINDOWS_FOLDER)
 	@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
 
 # The Windows programs' icon, manifest and version information, proved by a

@@ -1,8 +1,8 @@
-# The installable Windows folder, laid out as installed: the console
-# program, the converter, the base and engine DLLs, the dependency DLLs and
-# the mingw runtime DLLs from the dependency prefix, gfx\ with the theme and
-# docs\ with the manual. The setup program (packaging/windows/pixmera.nsi)
-# is built from it.
+# The installable Windows folder, laid out as installed: the window program
+# and its window module, the console program, the converter, the base and
+# engine DLLs, the dependency DLLs and the mingw runtime DLLs from the
+# dependency prefix, gfx\ with the theme and docs\ with the manual. The
+# setup program (packaging/windows/pixmera.nsi) is built from it.
 #
 #   PIXMERA_WINDOWS_FOLDER   the folder (default <build>/folder; `make
 #                            windows` fills build/windows/)
@@ -37,10 +37,14 @@ file(GLOB windows_dependency_dlls ${PIXMERA_WINDOWS_DEPS}/bin/*.dll)
 file(COPY ${windows_dependency_dlls} DESTINATION ${CMAKE_BINARY_DIR}/bin)
 
 set(folder ${PIXMERA_WINDOWS_FOLDER})
+set(window_files)
+if(PIXMERA_WINDOWS_WINDOW)
+  set(window_files $<TARGET_FILE:pixmera_window_program> $<TARGET_FILE:pixmera_ui>)
+endif()
 add_custom_target(pixmera_windows_folder ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}/gfx ${folder}/docs
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
-          $<TARGET_FILE:pixmera> $<TARGET_FILE:pixmera_base_dll>
+          $<TARGET_FILE:pixmera> ${window_files} $<TARGET_FILE:pixmera_base_dll>
           $<TARGET_FILE:pixmera_engine_module> $<TARGET_FILE:pixmera_convert>
           ${windows_dependency_dlls} ${folder}/
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${windows_theme} ${folder}/gfx/
@@ -51,3 +55,6 @@ add_custom_target(pixmera_windows_folder ALL
   VERBATIM)
 add_dependencies(pixmera_windows_folder pixmera pixmera_base_dll pixmera_engine_module
                  pixmera_convert)
+if(PIXMERA_WINDOWS_WINDOW)
+  add_dependencies(pixmera_windows_folder pixmera_window_program pixmera_ui)
+endif()

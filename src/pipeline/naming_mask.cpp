@@ -67,16 +67,6 @@ const Placeholder kPlaceholders[] = {
     {"%n%", [](const CurrentFile& f, const std::tm&) { return zero_padded(f.file_counter, 5); }},
 };
 
-// std::localtime shares one static result; the lock keeps two threads that
-// name files at the same moment from reading each other's half-written copy.
-std::tm local_time_now() {
-  static std::mutex mutex;
-  const std::time_t seconds = std::time(nullptr);
-  std::lock_guard lock(mutex);
-  const std::tm* local = std::localtime(&seconds);
-  return local ? *local : std::tm{};
-}
-
 std::string expand(std::string_view text, const CurrentFile& file, const std::tm& now) {
   // The text is cut into pieces: literal text still to be searched and
   // values already put in. Only literal pieces are searched for the next
@@ -111,6 +101,16 @@ std::string expand(std::string_view text, const CurrentFile& file, const std::tm
 }
 
 }  // namespace
+
+// std::localtime shares one static result; the lock keeps two threads that
+// name files at the same moment from reading each other's half-written copy.
+std::tm local_time_now() {
+  static std::mutex mutex;
+  const std::time_t seconds = std::time(nullptr);
+  std::lock_guard lock(mutex);
+  const std::tm* local = std::localtime(&seconds);
+  return local ? *local : std::tm{};
+}
 
 std::string expand_placeholders(std::string_view text, const std::tm& now) {
   return expand(text, g_current_file, now);

@@ -12,6 +12,9 @@
 
 namespace pixmera {
 
+// The local time now, safe from any thread.
+std::tm local_time_now();
+
 // The mask with its placeholders replaced (the mask is lower-cased first).
 std::string output_file_name();
 // The same with the date and time placeholders taken from `now`.

@@ -9,6 +9,13 @@
 
 namespace pixmera {
 
+// Gives a program that was started without a console (the window program
+// on Windows, run with options) the console of the program that started
+// it, or a new one when that has none; standard streams already redirected
+// stay as they are. False when no console could be had (opening one may
+// fail). Nothing to do on Linux, where the streams are always there.
+bool open_console();
+
 // Writes one line and the line end to standard output.
 void console_print_line(std::string_view line);
 // Writes one line and the line end to standard error, where a file's failure

@@ -43,11 +43,37 @@ void write_line(DWORD which, std::string_view line) {
   }
 }
 
+// A standard stream the program was given: a console, a file or a pipe.
+bool is_open(DWORD which) {
+  const HANDLE handle = ::GetStdHandle(which);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+         ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
 bool input_is_console() { return is_console(::GetStdHandle(STD_INPUT_HANDLE)); }
 
 std::string key_text(wint_t key) { return utf8_text(std::wstring(1, static_cast<wchar_t>(key))); }
 
 }  // namespace
+
+bool open_console() {
+  const bool redirected[] = {is_open(STD_INPUT_HANDLE), is_open(STD_OUTPUT_HANDLE),
+                             is_open(STD_ERROR_HANDLE)};
+  if (redirected[0] && redirected[1] && redirected[2]) return true;
+  if (::AttachConsole(ATTACH_PARENT_PROCESS) == 0 && ::AllocConsole() == 0) return false;
+  // The console's own streams for those that were not given.
+  const auto console = [](const wchar_t* name, DWORD access) {
+    return ::CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         0, nullptr);
+  };
+  if (!redirected[0])
+    ::SetStdHandle(STD_INPUT_HANDLE, console(L"CONIN$", GENERIC_READ | GENERIC_WRITE));
+  if (!redirected[1])
+    ::SetStdHandle(STD_OUTPUT_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
+  if (!redirected[2])
+    ::SetStdHandle(STD_ERROR_HANDLE, console(L"CONOUT$", GENERIC_READ | GENERIC_WRITE));
+  return true;
+}
 
 void console_print_line(std::string_view line) {
   // Whatever the C runtime holds goes first, so the order stays as written.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/window_module.h"
+#include "platform/libraries.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/toolkit.h"
@@ -47,7 +48,7 @@ constexpr WindowModule kModule{kWindowModuleVersion, open_display, run, stop_too
 
 }  // namespace pixmera::ui
 
-extern "C" __attribute__((visibility("default"))) const pixmera::WindowModule*
+PIXMERA_MODULE_ENTRY const pixmera::WindowModule*
 pixmera_window_module() {
   return &pixmera::ui::kModule;
 }

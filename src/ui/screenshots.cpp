@@ -4,6 +4,7 @@
 // painted, and closed again without taking anything from it.
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
 #include <wx/timer.h>
@@ -124,19 +125,37 @@ class DialogCatcher : public wxModalDialogHook {
 wxRect joined(const wxRect& a, const wxRect& b) { return b.IsEmpty() ? a : a.Union(b); }
 
 // A menu of the menu bar, opened by a click on its title as a user would.
+// The picture is taken from a timer inside a loop of its own: on Windows an
+// open menu runs the system's modal menu loop until it is closed, and only
+// timers reach the program then.
 void picture_menu(MainWindow* window, Pictures& pictures, size_t index, std::string_view name) {
   wxMenu* menu = window->GetMenuBar()->GetMenu(index);
+  wxGUIEventLoop loop;
+  wxTimer shot;
+  bool taken = false;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  shot.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (!taken && !open_menu_rect().IsEmpty()) {
+      taken = true;
+      let_paint();
+      pictures.save(name, joined(screen_rect_of(window), open_menu_rect()));
+      close_open_menus();
+      return;
+    }
+    if ((taken && open_menu_rect().IsEmpty()) || std::chrono::steady_clock::now() > give_up) {
+      shot.Stop();
+      loop.Exit();
+    }
+  });
   wxUIActionSimulator mouse;
   mouse.MouseMove(menu_title_centre(menu));
   mouse.MouseClick();
-  if (!settle_until([] { return !open_menu_rect().IsEmpty(); })) {
+  shot.Start(20);
+  loop.Run();
+  if (!taken) {
+    close_open_menus();
     pictures.missed(name);
-    return;
   }
-  let_paint();
-  pictures.save(name, joined(screen_rect_of(window), open_menu_rect()));
-  close_open_menus();
-  settle_until([] { return open_menu_rect().IsEmpty(); });
 }
 
 // The input list's pop-up menu over the open drop-down.

@@ -1,5 +1,6 @@
-// The window module's toolkit: wxWidgets on GTK 3, started once per process,
-// and the few GTK settings the windows rely on.
+// The window module's toolkit: wxWidgets, started once per process, and what
+// the windows ask of the system under it. toolkit_gtk.cpp is GTK 3 on Linux,
+// toolkit_msw.cpp the native controls of Windows.
 #pragma once
 
 #include <string>
@@ -8,6 +9,7 @@ class wxWindow;
 class wxRect;
 class wxPoint;
 class wxMenu;
+class wxListbook;
 
 namespace pixmera::ui {
 
@@ -17,7 +19,8 @@ bool start_toolkit(std::string& why);
 void stop_toolkit();
 
 // How much larger than at 96 dpi the user's text is drawn (GDK_DPI_SCALE,
-// the desktop's font resolution): 1 at 100 %, 1.5 at 150 %. The main window
+// the desktop's font resolution; Windows' display scale): 1 at 100 %, 1.5
+// at 150 %. The main window
 // scales its fixed layout by it so larger text still fits.
 double text_scale();
 // A layout length in pixels at the current text scale.
@@ -42,6 +45,9 @@ bool save_screen_area(const wxRect& area, const std::string& path);
 // Compact entries, combo boxes and buttons for a window laid out to the
 // pixel; applies to `window` and everything inside it.
 void use_compact_style(wxWindow* window);
+// Widens a list of pages to its longest title at the current text scale
+// (Windows' list view keeps the width it had at 96 dpi).
+void fit_page_list(wxListbook* pages);
 // Draws a label's text at the top of its box rather than centred in it.
 void align_label_top(wxWindow* label);
 // Lets the text of a check box or label wrap onto more lines so that it is

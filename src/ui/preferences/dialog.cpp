@@ -65,6 +65,7 @@ class PreferencesDialog : public wxDialog {
       made->SetName(std::string(entry.key));
       pages_->AddPage(made, text_of(entry.key));
     }
+    fit_page_list(pages_);
     // Filled before the dialog takes its size, so lists measure their entries.
     sheet_.show(edited_);
     // Any tick or choice may switch other controls on or off.

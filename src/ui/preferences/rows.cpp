@@ -762,10 +762,7 @@ std::string example_name(std::string_view mask, int32_t tiff_bpp) {
   sample.mask_height = 2048;
   sample.random_number = 4711;
   sample.file_counter = 1;
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return file_name_for(mask, sample, local);
+  return file_name_for(mask, sample, local_time_now());
 }
 
 bool usable_file_name(const std::string& name) {

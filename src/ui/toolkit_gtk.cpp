@@ -1,3 +1,5 @@
+// The window module's toolkit on Linux: wxGTK on GTK 3, and the few GTK
+// settings the windows rely on.
 #include "ui/toolkit.h"
 
 #include <gtk/gtk.h>
@@ -208,6 +210,9 @@ bool save_screen_area(const wxRect& area, const std::string& path) {
 void use_compact_style(wxWindow* window) {
   if (auto* widget = static_cast<GtkWidget*>(window->GetHandle())) add_provider(widget, nullptr);
 }
+
+// GTK's list sizes itself to its titles.
+void fit_page_list(wxListbook*) {}
 
 void align_label_top(wxWindow* label) {
   auto* widget = static_cast<GtkWidget*>(label->GetHandle());

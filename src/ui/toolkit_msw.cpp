@@ -1,0 +1,242 @@
+// The window module's toolkit on Windows: wxMSW, started once per process
+// inside the window module DLL. Native controls are already laid out for
+// the system's text size, so the compact style and the label alignment the
+// GTK build needs are left to the system here; what the screenshot mode and
+// the tests ask of the toolkit (screen rectangles, the open menu, a picture
+// of the screen) comes from the window manager's own calls.
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/display.h>
+#include <wx/frame.h>
+#include <wx/gdicmn.h>
+#include <wx/image.h>
+#include <wx/listbook.h>
+#include <wx/listctrl.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/textwrapper.h>
+#include <wx/window.h>
+// wxSetInstance, and <windows.h> included the way wx expects.
+#include <dwmapi.h>
+#include <wx/msw/private.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/desktop.h"
+#include "ui/toolkit.h"
+
+namespace pixmera::ui {
+
+namespace {
+
+class PixmeraApp : public wxApp {
+ public:
+  bool OnInit() override {
+    wxImage::AddHandler(new wxPNGHandler);
+    return true;
+  }
+};
+
+bool g_started = false;
+double g_text_scale = 1.0;
+
+// The system's text scale (LOGPIXELSY of the screen: 96 at 100 %, 144 at
+// 150 %), rounded to quarters so 100 % is exactly 1.
+double read_text_scale() {
+  const double resolution = wxScreenDC().GetPPI().y;
+  if (!(resolution > 0.0)) return 1.0;
+  const double scale = std::round(resolution / 96.0 * 4.0) / 4.0;
+  return scale < 1.0 ? 1.0 : (scale > 4.0 ? 4.0 : scale);
+}
+
+// The module this code is linked into: wxMSW registers its window classes
+// and finds its resources (cursors, bitmaps of wx.rc) there, not in the
+// program that loaded it.
+HINSTANCE this_module() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&read_text_scale), &module);
+  return module;
+}
+
+// The popup window of a menu that is open now (the class every menu of the
+// system is drawn in), when it belongs to this process.
+HWND open_menu_window() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        wchar_t name[16] = {};
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+        if (GetClassNameW(window, name, 16) == 0 || wcscmp(name, L"#32768") != 0) return TRUE;
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
+bool start_toolkit(std::string& why) {
+  if (g_started) return true;
+  wxSetInstance(this_module());
+  wxApp::SetInstance(new PixmeraApp);
+  static int argc = 1;
+  static char name[] = "pixmera";
+  static char* argv[] = {name, nullptr};
+  wxLog::EnableLogging(false);
+  const bool started = wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
+  wxLog::EnableLogging(true);
+  if (!started) {
+    why = "the window system did not start";
+    return false;
+  }
+  g_text_scale = read_text_scale();
+  if (wxDisplay::GetCount() > 0) {
+    const wxRect desktop = wxDisplay(0u).GetGeometry();
+    set_primary_desktop_size({desktop.GetWidth(), desktop.GetHeight()});
+  }
+  g_started = true;
+  return true;
+}
+
+void stop_toolkit() {
+  if (!g_started) return;
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  g_started = false;
+}
+
+double text_scale() { return g_text_scale; }
+
+int scaled(int length) { return static_cast<int>(std::lround(length * g_text_scale)); }
+
+void sync_display() {
+  // Painting is synchronous here: every pending paint is carried out now.
+  for (wxWindow* window : wxTopLevelWindows) {
+    if (window->IsShown()) window->Update();
+  }
+  GdiFlush();
+}
+
+wxRect screen_rect_of(wxWindow* window) {
+  auto* handle = static_cast<HWND>(window->GetHandle());
+  if (handle == nullptr) return window->GetScreenRect();
+  // The frame as drawn: without the invisible resize borders Windows 10
+  // counts into the window rectangle. Where the composition manager does
+  // not answer (wine), the window rectangle is the frame.
+  RECT frame{};
+  if (FAILED(DwmGetWindowAttribute(handle, DWMWA_EXTENDED_FRAME_BOUNDS, &frame, sizeof frame)) ||
+      frame.right <= frame.left) {
+    GetWindowRect(handle, &frame);
+  }
+  return {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
+}
+
+wxRect open_menu_rect() {
+  HWND menu = open_menu_window();
+  RECT box{};
+  if (menu == nullptr || !GetWindowRect(menu, &box)) return {};
+  return {box.left, box.top, box.right - box.left, box.bottom - box.top};
+}
+
+wxPoint menu_title_centre(wxMenu* menu) {
+  wxMenuBar* bar = menu != nullptr ? menu->GetMenuBar() : nullptr;
+  wxWindow* frame = bar != nullptr ? bar->GetFrame() : nullptr;
+  if (frame == nullptr) return {};
+  for (size_t index = 0; index < bar->GetMenuCount(); ++index) {
+    if (bar->GetMenu(index) != menu) continue;
+    RECT title{};
+    if (!GetMenuItemRect(static_cast<HWND>(frame->GetHandle()), static_cast<HMENU>(bar->GetHMenu()),
+                         static_cast<UINT>(index), &title)) {
+      return {};
+    }
+    return {(title.left + title.right) / 2, (title.top + title.bottom) / 2};
+  }
+  return {};
+}
+
+void close_open_menus() {
+  if (open_menu_window() != nullptr) EndMenu();
+}
+
+bool save_screen_area(const wxRect& area, const std::string& path) {
+  if (area.IsEmpty()) return false;
+  wxBitmap picture(area.width, area.height, 24);
+  {
+    wxScreenDC screen;
+    wxMemoryDC memory(picture);
+    if (!memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y)) return false;
+  }
+  return picture.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
+}
+
+// Windows' own controls keep the system's text size and its compact metrics.
+void use_compact_style(wxWindow*) {}
+
+void fit_page_list(wxListbook* pages) {
+  wxListView* list = pages->GetListView();
+  int widest = 0;
+  for (long item = 0; item < list->GetItemCount(); ++item) {
+    widest = std::max(widest, list->GetTextExtent(list->GetItemText(item)).x);
+  }
+  // The item's own margins on both sides of its text.
+  list->SetColumnWidth(0, widest + scaled(12));
+  pages->InvalidateBestSize();
+}
+
+// A static control draws its text from the top of its box already.
+void align_label_top(wxWindow*) {}
+
+namespace {
+
+// Breaks a label's text into lines at most `width` pixels wide in the
+// control's font.
+class LineBreaker : public wxTextWrapper {
+ public:
+  wxString broken(wxWindow* control, const wxString& text, int width) {
+    Wrap(control, text, width);
+    return result_;
+  }
+
+ protected:
+  void OnOutputLine(const wxString& line) override { result_ += line; }
+  void OnNewLine() override { result_ += '\n'; }
+
+ private:
+  wxString result_;
+};
+
+}  // namespace
+
+void wrap_label(wxWindow* control, int width) {
+  if (auto* label = dynamic_cast<wxStaticText*>(control)) {
+    label->Wrap(width);
+    control->SetInitialSize(wxSize(width, label->GetBestSize().y));
+    return;
+  }
+  auto* check = dynamic_cast<wxCheckBox*>(control);
+  if (check == nullptr) return;
+  // The check mark and its gap take the width of the control without text.
+  const int text_width = control->GetTextExtent(check->GetLabel()).x;
+  const int beside = check->GetBestSize().x - text_width;
+  check->SetLabel(LineBreaker().broken(control, check->GetLabel(), width - beside));
+  control->InvalidateBestSize();
+  control->SetInitialSize(wxSize(width, check->GetBestSize().y));
+}
+
+bool mapped_on_screen(wxWindow* top_level) {
+  return top_level != nullptr && top_level->IsShownOnScreen();
+}
+
+// Windows puts a new window where it asked to be.
+void keep_position_when_mapped(wxWindow*, int, int) {}
+
+}  // namespace pixmera::ui
