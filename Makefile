@@ -105,10 +105,14 @@ windows:
 
 # The unit tests that mean the same on Windows, cross-built and run under
 # wine through CTest (tests/windows/unit_tests.cmake lists those left out),
-# then the console program's acceptance run (tests/windows/console_test.sh)
-# and the window program's screenshot run at 96 and 144 dpi
-# (tests/windows/window_test.sh).
-windows-test: windows
+# then the console program's acceptance run (tests/windows/console_test.sh),
+# the window program's screenshot run at 96 and 144 dpi
+# (tests/windows/window_test.sh), convert.exe's pictures byte for byte
+# against the Linux converter's (tests/windows/convert_test.sh) and the
+# update check's WinHTTP fetch against local servers
+# (tests/windows/http_fetch_test.sh). The Linux release build is the
+# reference the first three compare with.
+windows-test: windows build
 	@mkdir -p $(WINDOWS_WINE)/prefix
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; \
 	  $(WINE_ENV) wine wineboot </dev/null >/dev/null 2>&1
@@ -117,6 +121,8 @@ windows-test: windows
 	cd $(WINDOWS_BUILD) && $(WINE_ENV) ctest --output-on-failure -j $(JOBS)
 	JOBS=$(JOBS) tests/windows/console_test.sh $(WINDOWS_FOLDER)
 	JOBS=$(JOBS) tests/windows/window_test.sh $(WINDOWS_FOLDER)
+	JOBS=$(JOBS) tests/windows/convert_test.sh $(WINDOWS_FOLDER) $(RELEASE)
+	JOBS=$(JOBS) tests/windows/http_fetch_test.sh
 	@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
 
 # The Windows programs' icon, manifest and version information, proved by a
