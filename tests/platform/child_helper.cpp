@@ -11,7 +11,6 @@
 // The shell stands between parent and child as it does when a converter
 // starts its own helpers; BEAT and the program's folder must hold no blanks.
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -35,11 +34,10 @@ int main(int argc, char** argv) {
     return std::system((self + " beat " + words[1]).c_str());
   }
   if (words.size() == 2 && words[0] == "beat") {
+    // Each count replaces the file whole: a kill between truncating and
+    // writing would otherwise leave it empty, as if nothing had beaten.
     for (long count = 1;; ++count) {
-      if (std::FILE* file = open_file(words[1], "wb")) {
-        std::fprintf(file, "%ld", count);
-        std::fclose(file);
-      }
+      write_file_atomically(words[1], std::to_string(count));
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
