@@ -44,24 +44,11 @@ if [ ! -x "$linux" ]; then
 fi
 
 . "$top/tests/windows/wine_prefix.sh"
+. "$top/tests/windows/checks.sh"
 trap wine_stop EXIT
 export LC_ALL=C.UTF-8
 wine_start
 "$top/scripts/windows/prepare-wine-fonts" "$WINEPREFIX" >/dev/null
-
-passed=0 failed=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
-same_text() { [ "$1" == "$2" ] || { echo "  got:      '$1'"; echo "  expected: '$2'"; return 1; }; }
-holds() { [[ "$1" == *"$2"* ]] || { echo "  '$2' not in:"; printf '%s\n' "$1" | sed 's/^/    /'; return 1; }; }
 
 exe=$(winepath -w "$folder/pixmeracmd.exe")
 # pixmeracmd.exe ARGS...: standard output in $out, standard error in $err,
@@ -77,13 +64,6 @@ run_linux() {
   XDG_CONFIG_HOME=$results/linux-config XDG_RUNTIME_DIR=$results/linux-runtime "$linux" "$@" </dev/null
 }
 unix() { winepath -u "$1" 2>/dev/null; }
-size_of() { identify -format '%w %h' "$1" 2>/dev/null; }
-# The number of pixels that differ; "missing" when a file is not there.
-differing_pixels() {
-  [ -f "$1" ] && [ -f "$2" ] || { echo missing; return; }
-  compare -metric AE "$1" "$2" null: 2>&1 || true
-}
-same_pixels() { local n; n=$(differing_pixels "$1" "$2"); same_text "$n" 0; }
 # tiffinfo's account of every tag.
 tags_of() { tiffinfo "$1" 2>/dev/null | grep -v '^TIFF Directory at offset'; }
 pixel() { convert "$1" -format "%[fx:int(255*p{$2}.r)],%[fx:int(255*p{$2}.g)],%[fx:int(255*p{$2}.b)]" info: 2>/dev/null; }
@@ -217,5 +197,4 @@ run -q -i 'C:\in\base_only.pcd' -o 'C:\nofont' --wm-text=Kodak --wm-font=NoSuchF
 check "watermark: a font that is not there stops the job" holds "$out" "Error: Invalid watermark font"
 check "watermark: ... with status 1" same_text "$status" 1
 
-echo "console_test: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_end console_test
