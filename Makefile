@@ -140,8 +140,11 @@ windows-installer:
 	JOBS=$(JOBS) packaging/windows/build-installer $(WINDOWS_FOLDER) $(WINDOWS_FOLDER)/pixmera-3.1-setup.exe
 
 # Installs and uninstalls the setup program under wine and compares the
-# folders and registry before and after (the programs the folder lacks are
-# stand-ins; the test says which).
+# folders and registry before and after; in between the installed programs
+# run (screenshots, the window, conversions) and must write nothing beside
+# themselves. Needs only `make windows` (the setup program is made when
+# missing or older than the folder); the programs the folder lacks are
+# stand-ins, and the test says which.
 windows-installer-test:
 	@scripts/bootstrap --windows
 	JOBS=$(JOBS) tests/windows/installer_test.sh $(WINDOWS_FOLDER)

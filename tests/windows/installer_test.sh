@@ -2,25 +2,37 @@
 # The setup program under wine, in a wine prefix of its own: installs
 # silently for the current user and, separately, for all users into a folder
 # given with /D=, checks every file, the Start-menu shortcut, the file type
-# and the uninstall entry, runs the installed program when it is the real
-# build, then runs the uninstall command the entry names and checks that
-# everything the installer wrote is gone and nothing else: config.ini, a
-# file the user put into the installation folder, and a default program of
-# .pcd that was there before all stay. The listings of the folders and
-# registry keys before and after each run are compared.
+# and the uninstall entry, then runs the uninstall command the entry names
+# and checks that everything the installer wrote is gone and nothing else:
+# config.ini, a file the user put into the installation folder, the folder
+# above it, and a default program of .pcd that was there before all stay.
+# The listings of the folders and registry keys before and after each run
+# are compared.
+#
+# With the real build the installed programs run too: pixmeracmd.exe -v and
+# a conversion in both installations; in the one for all users, the window
+# program's screenshot mode (18 pictures, none blank), its window opened on
+# a PhotoCD and closed with Alt+X (config.ini saved in the user's
+# application data) and a conversion from the console, compared with the
+# Linux build's TIFF when build/release holds one. Meanwhile the installed
+# folder must not change at all, not even for a moment, and the converter's
+# temporary picture must show in the user's settings folder instead.
 #
 #   tests/windows/installer_test.sh [FOLDER]
 #
 # FOLDER is the installable folder (default build/windows, as `make windows`
-# fills it). Programs missing from it (all of them, when it is not built)
-# are replaced by a stand-in that only notes its starts; the test says which
-# programs were real. Listings go to build/windows-installer-test/.
+# fills it). When it holds the three programs, the setup program tested is
+# the one `make windows-installer` writes into it (made first when missing
+# or out of date); otherwise one is made from a copy of the folder in which
+# a stand-in that only notes its starts replaces each missing program (the
+# test says which). Listings, logs and pictures go to
+# build/windows-installer-test/.
 set -euo pipefail
 
-# The interactive uninstall (run 4) needs a display: the whole test runs on
-# a private Xvfb when there is none.
+# The window program and the interactive uninstall (run 4) need a display:
+# the whole test runs on a private Xvfb when there is none.
 if [ -z "${DISPLAY:-}" ] && [ -z "${PIXMERA_INSTALLER_TEST_XVFB:-}" ] && command -v xvfb-run >/dev/null; then
-  PIXMERA_INSTALLER_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  PIXMERA_INSTALLER_TEST_XVFB=1 exec xvfb-run -a -s "-screen 0 1600x1200x24" "$0" "$@"
 fi
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -31,55 +43,57 @@ rm -rf "$results"
 mkdir -p "$results"
 
 . "$top/tests/windows/wine_prefix.sh"
+. "$top/tests/windows/checks.sh"
 trap wine_stop EXIT
 
-passed=0 failed=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
-same_text() { [ "$1" == "$2" ] || { echo "  got:      '$1'"; echo "  expected: '$2'"; return 1; }; }
-
-# --- The folder to install: the real build, with stand-ins for what it lacks.
-stage=$wine_tmp/stage
-mkdir -p "$stage"
+# --- The setup program. A folder with all three programs is the real build:
+# its own setup program is tested, the one `make windows-installer` writes
+# there (made here when it is missing or older than the folder's files).
+# Otherwise the setup program is made from a copy of what there is, with
+# stand-ins for the programs it lacks.
 real_programs=() stand_ins=()
-if [ -d "$folder" ]; then
-  cp -a "$folder/." "$stage/"
-  rm -f "$stage"/pixmera-*-setup.exe
-fi
 for program in pixmera.exe pixmeracmd.exe convert.exe; do
-  if [ -f "$stage/$program" ]; then
+  if [ -f "$folder/$program" ]; then
     real_programs+=("$program")
   else
     stand_ins+=("$program")
   fi
 done
-if [ ${#stand_ins[@]} -gt 0 ]; then
+if [ ${#stand_ins[@]} -eq 0 ]; then
+  stage=$(cd "$folder" && pwd)
+  setup=$stage/pixmera-3.1-setup.exe
+  if [ ! -f "$setup" ] || [ -n "$(find "$stage" -newer "$setup" ! -name 'pixmera-*-setup.exe' -print -quit)" ]; then
+    echo "installer_test: making $setup (as make windows-installer does)"
+    "$top/packaging/windows/build-installer" "$stage" "$setup" >"$results/build.log"
+  fi
+  # The lists the setup program was made from, for the checks.
+  "$top/packaging/windows/file-lists" "$stage" "$wine_tmp/work/lists" >/dev/null
+else
+  stage=$wine_tmp/stage
+  mkdir -p "$stage"
+  if [ -d "$folder" ]; then
+    cp -a "$folder/." "$stage/"
+    rm -f "$stage"/pixmera-*-setup.exe
+  fi
   x86_64-w64-mingw32-gcc-posix -O2 -s -municode -o "$wine_tmp/stand_in.exe" \
     "$top/tests/windows/stand_in.c"
   for program in "${stand_ins[@]}"; do cp "$wine_tmp/stand_in.exe" "$stage/$program"; done
-fi
-if [ ${#real_programs[@]} -eq 0 ]; then
-  # No build at all: a layout like the real one, with stand-in contents.
-  mkdir -p "$stage/gfx" "$stage/docs"
-  for dll in pixmera_base.dll pixmera_engine.dll libstdc++-6.dll; do
-    cp "$wine_tmp/stand_in.exe" "$stage/$dll"
-  done
-  printf 'stand-in theme\n' >"$stage/gfx/handdrawn.zip"
-  cp "$top/docs/manual.html" "$stage/docs/manual.html"
+  if [ ${#real_programs[@]} -eq 0 ]; then
+    # No build at all: a layout like the real one, with stand-in contents.
+    mkdir -p "$stage/gfx" "$stage/docs"
+    for dll in pixmera_base.dll pixmera_engine.dll libstdc++-6.dll; do
+      cp "$wine_tmp/stand_in.exe" "$stage/$dll"
+    done
+    printf 'stand-in theme\n' >"$stage/gfx/handdrawn.zip"
+    cp "$top/docs/manual.html" "$stage/docs/manual.html"
+  fi
+  setup=$wine_tmp/pixmera-3.1-setup.exe
+  "$top/packaging/windows/build-installer" "$stage" "$setup" "$wine_tmp/work" >"$results/build.log"
 fi
 echo "installer_test: installing from ${folder}"
 echo "  real programs: ${real_programs[*]:-none}; stand-ins: ${stand_ins[*]:-none}"
+echo "  $setup: $(($(stat -c %s "$setup") / 1024)) KiB"
 
-setup=$wine_tmp/pixmera-3.1-setup.exe
-"$top/packaging/windows/build-installer" "$stage" "$setup" "$wine_tmp/work" >"$results/build.log"
 # Through cmd, so the command line reaches the setup program as typed: /D=
 # must stand last and unquoted, spaces and all.
 run_setup() { wine cmd /c "$(winepath -w "$setup") $*" </dev/null >/dev/null 2>&1; }
@@ -87,6 +101,10 @@ mapfile -t installed_files <"$wine_tmp/work/lists/installed-files.txt"
 echo "  ${#installed_files[@]} files in the setup program"
 
 wine_start
+if [ ${#stand_ins[@]} -eq 0 ]; then
+  # Arial and its kin, as on a Windows desktop.
+  "$top/scripts/windows/prepare-wine-fonts" "$WINEPREFIX" >"$results/fonts.log" 2>&1
+fi
 user_profile=$(wine cmd /c echo %USERPROFILE% </dev/null | tr -d '\r')
 appdata=$(wine cmd /c echo %APPDATA% </dev/null | tr -d '\r')
 temp=$(wine cmd /c echo %TEMP% </dev/null | tr -d '\r')
@@ -236,6 +254,92 @@ check_installed_program() {  # FOLDER
   fi
 }
 
+# The installed window program at work, from a folder it may not write to:
+# the screenshot mode, the window opened on a PhotoCD and closed with Alt+X
+# (which saves config.ini), and a conversion from the console. The folder is
+# listed before and after, and watched meanwhile, so that a file made and
+# removed again shows too; the user's settings folder is watched as well,
+# where the converter's temporary picture must appear instead.
+check_program_at_run_time() {  # FOLDER
+  local dir=$1 dir_unix config_unix
+  dir_unix=$(unix "$dir")
+  config_unix=$(unix "$appdata\\Varnelo\\pixmera")
+  state_of() { (cd "$dir_unix" && find . -mindepth 1 -printf '%P %y %s %T@\n' | LC_ALL=C sort); }
+  state_of >"$results/run-time-before.txt"
+  rm -f "$(unix "$settings")"
+  mkdir -p "$config_unix"
+  # Every name seen in either folder, about every 50 ms.
+  (while :; do
+    find "$dir_unix" "$config_unix" -mindepth 1 -printf '%p\n' 2>/dev/null
+    sleep 0.05
+  done) >"$wine_tmp/seen" &
+  local watcher=$!
+
+  local shots=$wine_tmp/shots status=0 picture blank=0
+  (cd "$wine_tmp" && wine "$dir\\pixmera.exe" -T "$(winepath -w "$shots")" \
+    </dev/null >"$results/screenshots.log" 2>&1) || status=$?
+  check "pixmera.exe -T ends with status 0" same_text "$status" 0
+  check "pixmera.exe -T writes the 18 pictures" same_text "$(find "$shots" -name '*.png' 2>/dev/null | grep -c .)" 18
+  for picture in "$shots"/*.png; do
+    [ -f "$picture" ] || continue
+    [ "$(colours "$picture")" -ge 16 ] || { echo "  $(basename "$picture") is blank"; blank=$((blank + 1)); }
+  done
+  check "no picture of -T is blank" same_text "$blank" 0
+  mkdir -p "$results/shots" && cp "$shots"/*.png "$results/shots/" 2>/dev/null || true
+
+  cp "$fixture" "$wine_tmp/kodak_16base.pcd"
+  (cd "$wine_tmp" && exec wine "$dir\\pixmera.exe" "$(winepath -w "$wine_tmp/kodak_16base.pcd")" \
+    </dev/null >"$results/window.log" 2>&1) &
+  local window_program=$! window= deadline=$((SECONDS + 60))
+  while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
+    window=$(xdotool search --onlyvisible --name '^Varnelo PCD to TIFF' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] || sleep 0.2
+  done
+  check "the window opens" [ -n "$window" ]
+  if [ -n "$window" ]; then
+    sleep 1
+    xdotool windowactivate --sync "$window" key alt+x 2>/dev/null || xdotool key alt+x
+  fi
+  deadline=$((SECONDS + 30))
+  while kill -0 "$window_program" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+  if kill -0 "$window_program" 2>/dev/null; then
+    check "Alt+X closes the window" false
+    kill "$window_program" 2>/dev/null || true
+  fi
+  wait "$window_program" 2>/dev/null || true
+  check "the window saved config.ini in the user's application data" \
+    grep -q '^CFG = ' "$(unix "$settings")"
+
+  local out=$wine_tmp/window-converted
+  rm -rf "$out" && mkdir -p "$out"
+  status=0
+  (cd "$wine_tmp" && wine "$dir\\pixmera.exe" -q -i "$(winepath -w "$wine_tmp/kodak_16base.pcd")" \
+    -o "$(winepath -w "$out")" </dev/null >"$results/window-program-convert.log" 2>&1) || status=$?
+  check "pixmera.exe -i -o converts from a console (status 0)" same_text "$status" 0
+  check "... a 3072x2048 TIFF" same_text "$(size_of "$out/kodak_16base.tiff")" "3072 2048"
+  local linux=${LINUX_PIXMERA:-$top/build/release/bin/pixmera}
+  if [ -x "$linux" ]; then
+    mkdir -p "$results/linux" "$results/linux-config" "$results/linux-runtime"
+    XDG_CONFIG_HOME=$results/linux-config XDG_RUNTIME_DIR=$results/linux-runtime \
+      "$linux" -q -i "$fixture" -o "$results/linux/" </dev/null >/dev/null 2>&1 || true
+    check "... with the Linux build's pixels" same_pixels "$out/kodak_16base.tiff" "$results/linux/kodak_16base.tiff"
+  fi
+
+  kill "$watcher" 2>/dev/null || true
+  wait "$watcher" 2>/dev/null || true
+  state_of >"$results/run-time-after.txt"
+  check "the installed folder is as installed after the runs (nothing added, removed or changed)" \
+    same_text "$(diff "$results/run-time-before.txt" "$results/run-time-after.txt")" ""
+  LC_ALL=C sort -u "$wine_tmp/seen" >"$results/run-time-seen.txt"
+  local appeared
+  appeared=$(grep -F "$dir_unix/" "$results/run-time-seen.txt" | sed "s|^$dir_unix/||" |
+    grep -vxF -f <(cut -d' ' -f1 "$results/run-time-before.txt") || true)
+  check "nothing appeared in the installed folder, even for a moment" same_text "$appeared" ""
+  check "the converter's temporary picture was in the user's settings folder" \
+    grep -qxF "$config_unix/kodak_16base.tga" "$results/run-time-seen.txt"
+  check "... and is gone" [ ! -e "$config_unix/kodak_16base.tga" ]
+}
+
 write_settings() {
   mkdir -p "$(dirname "$(unix "$settings")")"
   printf '\xef\xbb\xbf[Window]\r\nLeft=100\r\n' >"$(unix "$settings")"
@@ -282,6 +386,9 @@ check "the default program of .pcd is kept for the user too" bash -c \
 check "the other program stays under Open with" key_value_present 'HKLM\Software\Classes\.pcd\OpenWithProgids' OtherViewer.pcd
 check "nothing written for the current user" bash -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnelo.pixmera' </dev/null >/dev/null 2>&1"
 check_installed_program "$all_users_folder"
+if [ ${#stand_ins[@]} -eq 0 ]; then
+  check_program_at_run_time "$all_users_folder"
+fi
 listing >"$results/2-installed.txt"
 printf 'my own notes\r\n' >"$(unix "$all_users_folder\\my notes.txt")"
 write_settings
@@ -357,5 +464,4 @@ fi
 for n in 1 2 3; do
   echo "  run $n: $(grep -c . "$results/$n-before.txt") lines before, $(($(diff "$results/$n-before.txt" "$results/$n-installed.txt" 2>/dev/null | grep -c '^>' || true))) added by the installation, changes after: $(grep -c . "$results/$n-changes.txt" || true)"
 done
-echo "installer_test: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_end installer_test
