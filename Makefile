@@ -126,10 +126,14 @@ windows-test: windows build
 	@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
 
 # The Windows programs' icon, manifest and version information, proved by a
-# small program cross-built with them and run under wine.
+# small program cross-built with them and run under wine; when `make
+# windows` has filled its folder, the same read back from pixmera.exe,
+# pixmeracmd.exe and convert.exe there, and wxMSW's resources from the
+# window module.
 windows-resources-test:
 	@scripts/bootstrap --windows
-	JOBS=$(JOBS) tests/windows/resources_test.sh
+	JOBS=$(JOBS) tests/windows/resources_test.sh \
+	  $(if $(wildcard $(WINDOWS_FOLDER)/pixmera.exe),--programs $(WINDOWS_FOLDER))
 
 # The setup program, from the installable folder `make windows` fills:
 # build/windows/pixmera-3.1-setup.exe. Per user or for all users, /S silent,

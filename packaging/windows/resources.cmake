@@ -7,6 +7,9 @@
 # for example pixmera_windows_resources(pixmera pixmeracmd.exe "Varnelo PCD to
 # TIFF console"). Each call configures one .rc and one manifest for that
 # program from version.rc.in and application.manifest.in beside this file.
+# WX_RESOURCES after the description adds wxMSW's resource file
+# (wx/msw/wx.rc, without its manifest); the target must then see wxMSW's
+# include folders, as the window module does.
 #
 # The icon (pixmera.ico, 16 to 256 px) is drawn by the artwork program. A
 # cross build cannot run the programs it compiles, so the artwork program is
@@ -60,6 +63,7 @@ function(_pixmera_windows_icon out_icon out_target)
 endfunction()
 
 function(pixmera_windows_resources target file_name description)
+  cmake_parse_arguments(PARSE_ARGV 3 arg "WX_RESOURCES" "" "")
   if(NOT WIN32)
     message(FATAL_ERROR "pixmera_windows_resources(${target}) belongs to the Windows build")
   endif()
@@ -89,6 +93,15 @@ function(pixmera_windows_resources target file_name description)
       message(FATAL_ERROR "pixmera_windows_resources(${target}): '${${text}}' would need escaping")
     endif()
   endforeach()
+
+  # wxMSW's own resources (its cursors, small icons and bitmaps) belong to
+  # the module whose instance wxSetInstance is given: wxMSW looks them up
+  # there. They go into the same .rc, so that windres numbers the icons'
+  # pictures once for both. wxMSW's manifest is left out: ours stands.
+  set(PIXMERA_RC_TOOLKIT "")
+  if(arg_WX_RESOURCES)
+    set(PIXMERA_RC_TOOLKIT "#define wxUSE_NO_MANIFEST 1\n#include \"wx/msw/wx.rc\"\n")
+  endif()
 
   set(folder ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
   set(PIXMERA_RC_ICON ${icon})

@@ -4,7 +4,8 @@
 # reads back its version information, its manifest and what the loader made
 # of it, and every picture of its icon. With --programs, the same program
 # also reads the resources of pixmera.exe, pixmeracmd.exe and convert.exe in
-# that folder (those of them it holds).
+# that folder (those of them it holds), and the window module pixmera_ui.dll
+# there is read back for wxMSW's resources beside ours.
 #
 #   tests/windows/resources_test.sh [--programs FOLDER]
 set -euo pipefail
@@ -101,6 +102,28 @@ if [ -n "$programs" ]; then
     compare "$program"
     echo "resources_test: read $program"
   done
+fi
+# The window module carries wxMSW's own resources beside ours (wxMSW looks
+# up its cursors, small icons and bitmaps in the module it was handed), with
+# our icon still first and only our manifest: every named resource of the
+# dependency prefix's wx/msw/wx.rc must be there, read back from the DLL
+# with the cross binutils' windres.
+if [ -n "$programs" ] && [ -f "$programs/pixmera_ui.dll" ]; then
+  wx_rc=$("$top/scripts/windows/build-deps" --print-prefix)/include/wx-3.2/wx/msw/wx.rc
+  dump=$(x86_64-w64-mingw32-windres -i "$programs/pixmera_ui.dll" -O rc 2>/dev/null)
+  actual=$(awk '/^\/\* Type: /{type=substr($0, 10)} /^"[A-Za-z_0-9]+" /{gsub(/"/, "", $1); print type "=" $1}' <<<"$dump")
+  actual+=$'\n'"icon.first_group=$(grep -m1 '^group icon=' <<<"$actual" | cut -d= -f2)"
+  actual+=$'\n'"manifests=$(grep -c '^[0-9][0-9]* 24 ' <<<"$dump")"
+  expected=$(awk '$2 == "CURSOR" {t = "group cursor"} $2 == "ICON" {t = "group icon"}
+                  $2 == "BITMAP" {t = "bitmap"} $2 == "MENU" {t = "menu"}
+                  $1 ~ /^[A-Za-z_]+$/ && t != "" {print t "=" toupper($1)} {t = ""}' "$wx_rc")
+  if [ "$(grep -c . <<<"$expected")" -lt 20 ]; then
+    failed=$((failed + 1))
+    echo "FAIL: pixmera_ui.dll: $wx_rc names only $(grep -c . <<<"$expected") resources"
+  fi
+  expected+=$'\nicon.first_group=PIXMERA\nmanifests=1'
+  compare pixmera_ui.dll
+  echo "resources_test: read pixmera_ui.dll ($(grep -c . <<<"$expected") resources expected)"
 fi
 echo "resources_test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
