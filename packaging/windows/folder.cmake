@@ -8,7 +8,9 @@
 #                            windows` fills build/windows/)
 #
 # Built by the target pixmera_windows_folder; every file is copied only when
-# it changed, so a second build touches nothing.
+# it changed, so a second build touches nothing. Programs and DLLs go in
+# without their symbols (packaging/windows/copy-stripped.cmake); the build
+# tree keeps them.
 
 set(PIXMERA_WINDOWS_FOLDER ${CMAKE_BINARY_DIR}/folder CACHE PATH
     "The installable Windows folder the build fills")
@@ -41,12 +43,16 @@ set(window_files)
 if(PIXMERA_WINDOWS_WINDOW)
   set(window_files $<TARGET_FILE:pixmera_window_program> $<TARGET_FILE:pixmera_ui>)
 endif()
+# One argument, "|" between the files: a ";" would split it in the command.
+list(APPEND stripped_files $<TARGET_FILE:pixmera> ${window_files} $<TARGET_FILE:pixmera_base_dll>
+     $<TARGET_FILE:pixmera_engine_module> $<TARGET_FILE:pixmera_convert> ${windows_dependency_dlls})
+list(JOIN stripped_files "|" stripped_files)
 add_custom_target(pixmera_windows_folder ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}/gfx ${folder}/docs
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different
-          $<TARGET_FILE:pixmera> ${window_files} $<TARGET_FILE:pixmera_base_dll>
-          $<TARGET_FILE:pixmera_engine_module> $<TARGET_FILE:pixmera_convert>
-          ${windows_dependency_dlls} ${folder}/
+  COMMAND ${CMAKE_COMMAND} -DSTRIP=${CMAKE_STRIP} -DSTAGING=${CMAKE_BINARY_DIR}/stripped
+          -DDESTINATION=${folder}
+          "-DFILES=${stripped_files}"
+          -P ${CMAKE_CURRENT_LIST_DIR}/copy-stripped.cmake
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${windows_theme} ${folder}/gfx/
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/docs/manual.html
           ${folder}/docs/
