@@ -2,7 +2,6 @@
 // meets them: each opened from the main window, acted on through its
 // controls, and what it leaves in the Settings record, in config.ini and in
 // a conversion.
-#include <gtk/gtk.h>
 #include <wx/bmpcbox.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -18,11 +17,13 @@
 
 #include <functional>
 
+#include "colour_pick.h"
 #include "imaging/colour_space.h"
 #include "imaging/image.h"
 #include "pipeline/driver.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/progress.h"
+#include "platform/process.h"
 #include "settings/catalogue.h"
 #include "settings/config_file.h"
 #include "settings/recent_folders.h"
@@ -113,17 +114,6 @@ std::vector<std::string> group_lines(const std::string& text, const std::string&
 bool has_line(const std::string& text, const std::string& group, const std::string& line) {
   const std::vector<std::string> lines = group_lines(text, group);
   return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-// What a user picking `colour` in GTK's colour dialog leaves in it: the
-// dialog reads its answer from the GTK widget when it is closed with OK.
-void pick_colour(wxColourDialog* dialog, const wxColour& colour) {
-  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-  GtkColorSelection* selection = GTK_COLOR_SELECTION(gtk_color_selection_dialog_get_color_selection(
-      GTK_COLOR_SELECTION_DIALOG(dialog->GetHandle())));
-  const GdkRGBA rgba{colour.Red() / 255.0, colour.Green() / 255.0, colour.Blue() / 255.0, 1.0};
-  gtk_color_selection_set_current_rgba(selection, &rgba);
-  G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
 bool refuse_page(const std::string&) { return false; }
@@ -640,7 +630,7 @@ TEST_F(PreferencesConversion, PhotoCdChoicesMadeInTheDialogReachTheTiff) {
 // every operation switched on: whatever the dialog can store, the console's
 // checks of a job accept.
 TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
-  ::setenv("PIXMERA_CONVERTER", "/nonexistent/converter", 1);
+  set_environment_variable("PIXMERA_CONVERTER", "/nonexistent/converter");
   open_window();
   for (const bool highest : {false, true}) {
     SCOPED_TRACE(highest ? "highest" : "lowest");
@@ -689,7 +679,7 @@ TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
     EXPECT_EQ(input_collection().size(), 1u);
   }
   clear_input_collection();
-  ::unsetenv("PIXMERA_CONVERTER");
+  set_environment_variable("PIXMERA_CONVERTER", "");
 }
 
 }  // namespace
