@@ -127,7 +127,9 @@ class Preferences : public WindowTest {
 
   // Runs the dialog `item` opens: `act` gets it once it is up and presses
   // its buttons itself. A dialog still open afterwards is cancelled, so a
-  // failed expectation never leaves the test waiting. Colour dialogs answer
+  // failed expectation never leaves the test waiting (a dialog that was
+  // ended is hidden at once; wxMSW counts it modal until its ShowModal
+  // returns). Colour dialogs answer
   // with `next_colour`, question boxes with `answer_questions`.
   void run_dialog(int item, const std::string& name, const std::function<void(wxDialog*)>& act) {
     script_.answer = [this, name, act](wxDialog* dialog) -> int {
@@ -143,7 +145,7 @@ class Preferences : public WindowTest {
       if (dialog->GetName() == name) {
         wxTheApp->CallAfter([dialog, act] {
           act(dialog);
-          if (dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+          if (dialog->IsShown()) dialog->EndModal(wxID_CANCEL);
         });
       }
       return wxID_NONE;
@@ -328,7 +330,7 @@ TEST_F(Preferences, CancelLeavesTheRecordAndTheFileAsTheyWere) {
     next_colour_ = *wxRED;
     press(find<wxButton>(d, "Transform/Image Rotation Back Color"));
     press(d->FindWindow(wxID_CANCEL));
-    EXPECT_FALSE(d->IsModal());
+    EXPECT_FALSE(d->IsShown());
   });
   EXPECT_EQ(config_text(), before);
   EXPECT_TRUE(g_settings == settings_before);
@@ -468,7 +470,7 @@ TEST_F(Preferences, ChangesAConversionWouldRefuseAreToldAndNotStored) {
     EXPECT_EQ(config_text(), before_ok);  // nothing was saved on the way
     find<wxTextCtrl>(d, "Advanced/Filename Mask")->SetValue("%filename%_small.%ext%");
     press(ok);
-    EXPECT_FALSE(d->IsModal());
+    EXPECT_FALSE(d->IsShown());
   });
   EXPECT_EQ(
       script_.messages(),
@@ -663,7 +665,7 @@ TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
         find<wxSpinCtrl>(d, "Transform/Image Height")->SetValue(1);
         press(d->FindWindow(wxID_OK));
       }
-      EXPECT_FALSE(d->IsModal());
+      EXPECT_FALSE(d->IsShown());
     });
     EXPECT_EQ(g_settings.do_image_resize, 1);
     EXPECT_EQ(g_settings.image_brightness, highest ? 100 : -100);
