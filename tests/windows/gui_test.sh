@@ -144,12 +144,21 @@ for _ in 1 2 3 4 5; do
   done
 done
 echo "message ${message:+still }open"
-xdotool windowfocus --sync "$window"
-xdotool key alt+x
+# Alt+X once the window has the focus again (tried again while the
+# program still runs: the window takes the focus back only after the
+# message has gone).
 status=0
-for _ in $(seq 1 300); do
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
+for _ in 1 2 3 4 5 6; do
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  xdotool keydown alt
+  sleep 0.2
+  xdotool key x
+  sleep 0.2
+  xdotool keyup alt
+  for _ in $(seq 1 50); do
+    kill -0 "$program" 2>/dev/null || break 2
+    sleep 0.1
+  done
 done
 if kill -0 "$program" 2>/dev/null; then
   kill "$program"
