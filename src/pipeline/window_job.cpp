@@ -1,7 +1,7 @@
 #include "pipeline/window_job.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -12,6 +12,7 @@
 #include "pipeline/input_collection.h"
 #include "pipeline/progress.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/settings.h"
 #include "util/text.h"
 
@@ -29,17 +30,20 @@ WindowCheck refuse(std::string key, std::string detail = {}) {
 }
 
 // "~/x" and relative folders are taken from the home folder: a window has no
-// working folder the user would think of.
+// working folder the user would think of. The folder is spelled the
+// system's way, with a trailing separator.
 std::string absolute_folder(std::string folder) {
-  const char* home = std::getenv("HOME");
-  const std::string home_folder = home != nullptr && *home != '\0' ? home : "/";
-  if (folder == "~" || folder.starts_with("~/")) {
-    folder = home_folder + folder.substr(1);
-  } else if (!folder.starts_with('/')) {
-    if (folder.starts_with("./")) folder.erase(0, 2);
-    folder = home_folder + "/" + folder;
+  folder = native_separators(std::move(folder));
+  const auto starts_with_step = [&folder](char first) {
+    return folder.size() >= 2 && folder[0] == first && is_path_separator(folder[1]);
+  };
+  if (folder == "~" || starts_with_step('~')) {
+    folder = home_folder() + folder.substr(std::min<size_t>(2, folder.size()));
+  } else if (!is_absolute_path(folder)) {
+    if (starts_with_step('.')) folder.erase(0, 2);
+    folder = home_folder() + folder;
   }
-  if (!folder.ends_with('/')) folder += '/';
+  if (!is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;
 }
 

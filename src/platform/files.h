@@ -53,6 +53,13 @@ std::string program_folder();
 // The folder that holds the private helper programs and modules:
 // <prefix>/lib/pixmera/ on Linux, the program's own folder on Windows.
 std::string private_folder();
+// The folder of the installed documentation (the HTML manual), with a
+// trailing separator: <prefix>/share/doc/pixmera/ beside bin/ on Linux, the
+// program's docs\ on Windows.
+std::string documentation_folder();
+// The user's home folder, with a trailing separator: $HOME on Linux ("/"
+// when it is unset), %USERPROFILE% on Windows.
+std::string home_folder();
 // Linux: $XDG_CONFIG_HOME/Varnelo/pixmera/ (or ~/.config/...). Windows:
 // <Roaming AppData>\Varnelo\pixmera\. Created when missing.
 std::string configuration_folder();

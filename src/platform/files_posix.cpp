@@ -141,6 +141,15 @@ std::string private_folder() {
   return candidate.string() + "/";
 }
 
+std::string documentation_folder() { return program_folder() + "../share/doc/pixmera/"; }
+
+std::string home_folder() {
+  const char* home = std::getenv("HOME");
+  std::string folder = home != nullptr && *home != '\0' ? home : "/";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
 std::string configuration_folder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;

@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/win32_edge.h"
 #include "settings/product.h"
 #include "util/text.h"
@@ -221,6 +222,16 @@ std::string roaming_application_data() {
 }
 
 }  // namespace
+
+std::string documentation_folder() { return program_folder() + "docs\\"; }
+
+std::string home_folder() {
+  std::string folder = environment_variable("USERPROFILE");
+  if (folder.empty()) folder = roaming_application_data();
+  if (folder.empty()) folder = program_folder();
+  if (!is_path_separator(folder.back())) folder += kPathSeparator;
+  return folder;
+}
 
 std::string configuration_folder() {
   std::string base = roaming_application_data();

@@ -42,6 +42,9 @@ bool is_executable(const std::string& path);
 
 // The value of an environment variable as UTF-8; empty when it is unset.
 std::string environment_variable(const char* name);
+// Sets an environment variable of this process (UTF-8), or removes it when
+// `value` is empty; programs started afterwards inherit it.
+void set_environment_variable(const char* name, const std::string& value);
 
 // The program's parameters (argv[1..]) as UTF-8. Windows reads them from the
 // UTF-16 command line, since its argv holds only what the ANSI code page

@@ -39,6 +39,14 @@ std::string environment_variable(const char* name) {
   return value != nullptr ? value : "";
 }
 
+void set_environment_variable(const char* name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name);
+  } else {
+    ::setenv(name, value.c_str(), 1);
+  }
+}
+
 std::vector<std::string> program_parameters(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -87,18 +89,36 @@ RunResult run_and_wait(const std::string& program, const std::vector<std::string
 
   const Handle input = open_null_device(GENERIC_READ);
   const Handle output = open_null_device(GENERIC_WRITE);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = output.get();
-  startup.hStdError = output.get();
+  // The program inherits its two standard handles and nothing else: a file
+  // another thread has open at that moment (the picture being read while
+  // the next file's converter starts) would otherwise stay open in the
+  // child, and could not be deleted until it ends.
+  HANDLE inherited[] = {input.get(), output.get()};
+  SIZE_T list_size = 0;
+  ::InitializeProcThreadAttributeList(nullptr, 1, 0, &list_size);
+  std::vector<unsigned char> list_memory(list_size);
+  auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_memory.data());
+  if (::InitializeProcThreadAttributeList(attributes, 1, 0, &list_size) == 0) return result;
+  const std::unique_ptr<_PROC_THREAD_ATTRIBUTE_LIST, decltype(&::DeleteProcThreadAttributeList)>
+      attributes_held(attributes, &::DeleteProcThreadAttributeList);
+  if (::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                  sizeof inherited, nullptr, nullptr) == 0) {
+    return result;
+  }
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.StartupInfo.wShowWindow = SW_HIDE;
+  startup.StartupInfo.hStdInput = input.get();
+  startup.StartupInfo.hStdOutput = output.get();
+  startup.StartupInfo.hStdError = output.get();
+  startup.lpAttributeList = attributes;
   PROCESS_INFORMATION started{};
   // Suspended until it is in the job, so nothing it starts escapes.
   if (::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, nullptr,
-                       nullptr, &startup, &started) == 0) {
+                       CREATE_NO_WINDOW | CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT |
+                           EXTENDED_STARTUPINFO_PRESENT,
+                       nullptr, nullptr, &startup.StartupInfo, &started) == 0) {
     return result;
   }
   const Handle process(started.hProcess);
@@ -189,6 +209,12 @@ std::string environment_variable(const char* name) {
     }
     value.resize(n);
   }
+}
+
+// The C runtime's copy (getenv) and the process's block (what
+// GetEnvironmentVariableW and a started program see) both.
+void set_environment_variable(const char* name, const std::string& value) {
+  ::_wputenv_s(utf16_text(name).c_str(), utf16_text(value).c_str());
 }
 
 // The command line taken apart as the C runtime and CommandLineToArgvW do,

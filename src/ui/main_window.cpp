@@ -29,6 +29,7 @@
 #include "pipeline/progress.h"
 #include "pipeline/window_job.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/product.h"
 #include "settings/recent_folders.h"
@@ -201,7 +202,7 @@ std::string failure_lines() {
 }
 
 std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !folder.ends_with('/')) folder += '/';
+  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;
 }
 

@@ -12,9 +12,9 @@
 namespace pixmera::ui {
 
 std::string manual_path() {
-  // bin/pixmera and share/doc/pixmera/ lie side by side under the prefix,
-  // and so in the build tree.
-  wxFileName path(wxString::FromUTF8(program_folder() + "../share/doc/pixmera/manual.html"));
+  // Where the installation puts it relative to the program, and so the
+  // build tree.
+  wxFileName path(wxString::FromUTF8(documentation_folder() + "manual.html"));
   path.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
   return path.GetFullPath().utf8_string();
 }

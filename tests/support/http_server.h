@@ -3,18 +3,15 @@
 // nothing, and counts the requests it has read.
 #pragma once
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+// The system's own socket calls: support/posix/ or support/win32/, the
+// build's include path names the folder.
+#include "socket_calls.h"
 
 namespace pixmera::test {
 
@@ -40,30 +37,32 @@ class HttpServer {
 
   explicit HttpServer(Reply reply, Mode mode = Mode::Answer)
       : reply_(std::move(reply)), mode_(mode) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+    listener_ = sockets::open_stream();
+    sockaddr_in address = loopback();
+    sockets::Length length = sizeof address;
+    if (listener_ == sockets::kNoSocket ||
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::listen(listener_, 8) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-        ::pipe2(wake_, O_CLOEXEC) != 0) {
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
       return;
     }
     port_ = ntohs(address.sin_port);
     thread_ = std::thread([this] { serve(); });
   }
 
+  // The server's thread is woken by a connection of its own, once it is
+  // told to stop.
   ~HttpServer() {
     if (thread_.joinable()) {
-      const char stop = 's';
-      (void)!::write(wake_[1], &stop, 1);
+      stopping_ = true;
+      const sockets::Socket wake = sockets::open_stream();
+      sockaddr_in address = loopback();
+      address.sin_port = htons(static_cast<uint16_t>(port_));
+      (void)!::connect(wake, reinterpret_cast<sockaddr*>(&address), sizeof address);
       thread_.join();
+      if (wake != sockets::kNoSocket) sockets::close_socket(wake);
     }
-    for (const int fd : {listener_, wake_[0], wake_[1]}) {
-      if (fd >= 0) ::close(fd);
-    }
+    if (listener_ != sockets::kNoSocket) sockets::close_socket(listener_);
   }
 
   HttpServer(const HttpServer&) = delete;
@@ -83,26 +82,35 @@ class HttpServer {
 
   // An address on 127.0.0.1 where nothing listens: a connection is refused.
   static std::string unreachable_url() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
+    const sockets::Socket socket = sockets::open_stream();
+    sockaddr_in address = loopback();
+    sockets::Length length = sizeof address;
+    (void)!::bind(socket, reinterpret_cast<sockaddr*>(&address), length);
+    (void)!::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+    sockets::close_socket(socket);
     return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/pixmera/version.txt";
   }
 
  private:
+  // 127.0.0.1, any free port.
+  static sockaddr_in loopback() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+  }
+
   void serve() {
-    std::vector<int> held;  // connections a silent server keeps open
+    std::vector<sockets::Socket> held;  // connections a silent server keeps open
     for (;;) {
-      pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-      if (::poll(fds, 2, -1) < 0) break;
-      if (fds[1].revents != 0) break;
-      const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client < 0) continue;
+      pollfd listening{listener_, POLLIN, 0};
+      if (sockets::wait_readable(&listening, 1, -1) < 0) break;
+      const sockets::Socket client = sockets::accept_client(listener_);
+      if (stopping_) {
+        if (client != sockets::kNoSocket) sockets::close_socket(client);
+        break;
+      }
+      if (client == sockets::kNoSocket) continue;
       const std::string request = read_request(client);
       {
         std::lock_guard lock(mutex_);
@@ -114,19 +122,19 @@ class HttpServer {
         continue;
       }
       send_all(client, reply_text());
-      ::close(client);
+      sockets::close_socket(client);
     }
-    for (const int fd : held) ::close(fd);
+    for (const sockets::Socket socket : held) sockets::close_socket(socket);
   }
 
   // Up to the blank line that ends the headers (a GET has no body).
-  std::string read_request(int client) const {
+  std::string read_request(sockets::Socket client) const {
     std::string request;
     char buffer[1024];
     while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      pollfd fd{client, POLLIN, 0};
-      if (::poll(&fd, 1, 5000) <= 0) break;
-      const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+      pollfd readable{client, POLLIN, 0};
+      if (sockets::wait_readable(&readable, 1, 5000) <= 0) break;
+      const long n = sockets::receive_some(client, buffer, sizeof buffer);
       if (n <= 0) break;
       request.append(buffer, static_cast<size_t>(n));
     }
@@ -142,11 +150,11 @@ class HttpServer {
     return text + "\r\n" + reply_.body;
   }
 
-  // The client may hang up early (an answer it finds too long): no SIGPIPE.
-  static void send_all(int client, const std::string& text) {
+  // The client may hang up early (an answer it finds too long).
+  static void send_all(sockets::Socket client, const std::string& text) {
     size_t sent = 0;
     while (sent < text.size()) {
-      const ssize_t n = ::send(client, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+      const long n = sockets::send_some(client, text.data() + sent, text.size() - sent);
       if (n <= 0) return;
       sent += static_cast<size_t>(n);
     }
@@ -154,8 +162,8 @@ class HttpServer {
 
   Reply reply_;
   Mode mode_;
-  int listener_ = -1;
-  int wake_[2] = {-1, -1};
+  sockets::Socket listener_ = sockets::kNoSocket;
+  std::atomic<bool> stopping_{false};
   int port_ = 0;
   std::atomic<int> requests_{0};
   mutable std::mutex mutex_;

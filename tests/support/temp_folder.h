@@ -30,9 +30,13 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The folder, with a trailing "/".
-  std::string folder() const { return path_.string() + "/"; }
-  std::string file(std::string_view name) const { return folder() + std::string(name); }
+  // The folder, with a trailing separator; paths are spelled with the
+  // system's own separator ("\\" on Windows), as the program spells those it
+  // finds.
+  std::string folder() const { return (path_ / "").make_preferred().string(); }
+  std::string file(std::string_view name) const {
+    return folder() + std::filesystem::path(name).make_preferred().string();
+  }
 
   // Writes `bytes` to `name` inside the folder (making its sub-folders) and
   // returns the full path.
@@ -41,7 +45,7 @@ class TempFolder {
     std::filesystem::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return target.string();
+    return std::filesystem::path(target).make_preferred().string();
   }
 
   // The names of the entries of the folder.

@@ -181,11 +181,13 @@ TEST_F(WindowTest, ADamagedOrMissingThemeStillGivesAWorkingWindow) {
 
 class WindowConversion : public WindowTest {
  protected:
-  // Output files and anything else left in a folder, relative to it.
+  // Output files and anything else left in a folder, relative to it, with
+  // "/" between folders on every system.
   static std::vector<std::string> files_below(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-      if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), folder).string());
+      if (entry.is_regular_file())
+        names.push_back(fs::relative(entry.path(), folder).generic_string());
     }
     std::sort(names.begin(), names.end());
     return names;

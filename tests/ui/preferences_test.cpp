@@ -2,7 +2,6 @@
 // meets them: each opened from the main window, acted on through its
 // controls, and what it leaves in the Settings record, in config.ini and in
 // a conversion.
-#include <gtk/gtk.h>
 #include <wx/bmpcbox.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -18,11 +17,13 @@
 
 #include <functional>
 
+#include "colour_pick.h"
 #include "imaging/colour_space.h"
 #include "imaging/image.h"
 #include "pipeline/driver.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/progress.h"
+#include "platform/process.h"
 #include "settings/catalogue.h"
 #include "settings/config_file.h"
 #include "settings/recent_folders.h"
@@ -115,17 +116,6 @@ bool has_line(const std::string& text, const std::string& group, const std::stri
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// What a user picking `colour` in GTK's colour dialog leaves in it: the
-// dialog reads its answer from the GTK widget when it is closed with OK.
-void pick_colour(wxColourDialog* dialog, const wxColour& colour) {
-  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-  GtkColorSelection* selection = GTK_COLOR_SELECTION(gtk_color_selection_dialog_get_color_selection(
-      GTK_COLOR_SELECTION_DIALOG(dialog->GetHandle())));
-  const GdkRGBA rgba{colour.Red() / 255.0, colour.Green() / 255.0, colour.Blue() / 255.0, 1.0};
-  gtk_color_selection_set_current_rgba(selection, &rgba);
-  G_GNUC_END_IGNORE_DEPRECATIONS
-}
-
 bool refuse_page(const std::string&) { return false; }
 
 class Preferences : public WindowTest {
@@ -137,7 +127,9 @@ class Preferences : public WindowTest {
 
   // Runs the dialog `item` opens: `act` gets it once it is up and presses
   // its buttons itself. A dialog still open afterwards is cancelled, so a
-  // failed expectation never leaves the test waiting. Colour dialogs answer
+  // failed expectation never leaves the test waiting (a dialog that was
+  // ended is hidden at once; wxMSW counts it modal until its ShowModal
+  // returns). Colour dialogs answer
   // with `next_colour`, question boxes with `answer_questions`.
   void run_dialog(int item, const std::string& name, const std::function<void(wxDialog*)>& act) {
     script_.answer = [this, name, act](wxDialog* dialog) -> int {
@@ -153,7 +145,7 @@ class Preferences : public WindowTest {
       if (dialog->GetName() == name) {
         wxTheApp->CallAfter([dialog, act] {
           act(dialog);
-          if (dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+          if (dialog->IsShown()) dialog->EndModal(wxID_CANCEL);
         });
       }
       return wxID_NONE;
@@ -338,7 +330,7 @@ TEST_F(Preferences, CancelLeavesTheRecordAndTheFileAsTheyWere) {
     next_colour_ = *wxRED;
     press(find<wxButton>(d, "Transform/Image Rotation Back Color"));
     press(d->FindWindow(wxID_CANCEL));
-    EXPECT_FALSE(d->IsModal());
+    EXPECT_FALSE(d->IsShown());
   });
   EXPECT_EQ(config_text(), before);
   EXPECT_TRUE(g_settings == settings_before);
@@ -478,7 +470,7 @@ TEST_F(Preferences, ChangesAConversionWouldRefuseAreToldAndNotStored) {
     EXPECT_EQ(config_text(), before_ok);  // nothing was saved on the way
     find<wxTextCtrl>(d, "Advanced/Filename Mask")->SetValue("%filename%_small.%ext%");
     press(ok);
-    EXPECT_FALSE(d->IsModal());
+    EXPECT_FALSE(d->IsShown());
   });
   EXPECT_EQ(
       script_.messages(),
@@ -640,7 +632,7 @@ TEST_F(PreferencesConversion, PhotoCdChoicesMadeInTheDialogReachTheTiff) {
 // every operation switched on: whatever the dialog can store, the console's
 // checks of a job accept.
 TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
-  ::setenv("PIXMERA_CONVERTER", "/nonexistent/converter", 1);
+  set_environment_variable("PIXMERA_CONVERTER", "/nonexistent/converter");
   open_window();
   for (const bool highest : {false, true}) {
     SCOPED_TRACE(highest ? "highest" : "lowest");
@@ -673,7 +665,7 @@ TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
         find<wxSpinCtrl>(d, "Transform/Image Height")->SetValue(1);
         press(d->FindWindow(wxID_OK));
       }
-      EXPECT_FALSE(d->IsModal());
+      EXPECT_FALSE(d->IsShown());
     });
     EXPECT_EQ(g_settings.do_image_resize, 1);
     EXPECT_EQ(g_settings.image_brightness, highest ? 100 : -100);
@@ -689,7 +681,7 @@ TEST_F(PreferencesConversion, NothingTheDialogCanStoreIsRefusedByTheJobChecks) {
     EXPECT_EQ(input_collection().size(), 1u);
   }
   clear_input_collection();
-  ::unsetenv("PIXMERA_CONVERTER");
+  set_environment_variable("PIXMERA_CONVERTER", "");
 }
 
 }  // namespace

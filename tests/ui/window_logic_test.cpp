@@ -12,6 +12,7 @@
 #include "pipeline/input_collection.h"
 #include "pipeline/time_estimate.h"
 #include "pipeline/window_job.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/recent_folders.h"
 #include "settings/settings.h"
@@ -93,9 +94,11 @@ TEST_F(WindowInput, AFolderAddsEveryPhotoCdBelowItWithItsSubFolder) {
   EXPECT_EQ(add_input_path(folder_.file("disc")), 2);
   ASSERT_EQ(input_collection().size(), 2u);
   EXPECT_EQ(input_collection()[0].path, one);  // byte order: "IMG0001.PCD" before "deeper/"
-  EXPECT_EQ(input_collection()[0].sub_folder, "IMAGES/");
+  // The sub-folder as the system spells paths: it is joined to the output
+  // folder.
+  EXPECT_EQ(input_collection()[0].sub_folder, native_separators("IMAGES/"));
   EXPECT_EQ(input_collection()[1].path, two);
-  EXPECT_EQ(input_collection()[1].sub_folder, "IMAGES/deeper/");
+  EXPECT_EQ(input_collection()[1].sub_folder, native_separators("IMAGES/deeper/"));
   // The base is the folder only while it is expanded.
   EXPECT_EQ(g_current_file.given_input_path, "");
   EXPECT_EQ(add_input_path(one), 0);  // already there

@@ -15,8 +15,10 @@
 # - imaging_buffered_file_tests: it hands FreeImage_Save a path's narrow
 #   c_str(), a wchar_t string on Windows; the buffered save itself runs in
 #   every conversion of tests/windows/console_test.sh.
-# - platform_http_fetch_tests, tests/ui/: the window module, which the
-#   Windows build does not make yet.
+# - platform_http_fetch_tests: tests/windows/http_fetch_test.sh runs the
+#   WinHTTP fetch against the same servers.
+# - tests/ui/: the GUI test program is built by windows/gui_tests.cmake and
+#   run by tests/windows/gui_test.sh on an X display of its own.
 # - tests/artwork/: the artwork program runs on the build machine.
 # - tests/photocd/: the converter's own tests, with the converter's build.
 
@@ -46,3 +48,12 @@ pixmera_add_test(platform_system_services_tests
 add_dependencies(platform_system_services_tests platform_child_helper)
 target_compile_definitions(platform_system_services_tests PRIVATE
   PIXMERA_CHILD_HELPER="$<TARGET_FILE:platform_child_helper>")
+
+# The window's rules that need no display, with the window code (wxMSW).
+pixmera_add_test(ui_logic_tests ${CMAKE_CURRENT_SOURCE_DIR}/ui/window_logic_test.cpp)
+target_link_libraries(ui_logic_tests PRIVATE pixmera_ui_code)
+target_include_directories(ui_logic_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui)
+# windows.h as wx wants it (Unicode) before libarchive's header includes it.
+target_compile_options(ui_logic_tests PRIVATE -include wx/msw/wrapwin.h)
+# wxMSW's GDI+ entry points beside the drawing layer's, as in the window module.
+target_link_options(ui_logic_tests PRIVATE -Wl,--allow-multiple-definition)

@@ -33,6 +33,7 @@
 #include "pipeline/current_file.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/naming_mask.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/colour_names.h"
 #include "settings/keywords.h"
@@ -749,7 +750,7 @@ wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
 }
 
 std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !folder.ends_with('/')) folder += '/';
+  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;
 }
 
