@@ -1,7 +1,6 @@
 #include "pipeline/window_job.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -12,6 +11,7 @@
 #include "pipeline/input_collection.h"
 #include "pipeline/progress.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/settings.h"
 #include "util/text.h"
 
@@ -28,18 +28,20 @@ WindowCheck refuse(std::string key, std::string detail = {}) {
   return {false, std::move(key), std::move(detail)};
 }
 
-// "~/x" and relative folders are taken from the home folder: a window has no
-// working folder the user would think of.
+// "~/x" and relative folders are taken from the user's home folder: a
+// window has no working folder the user would think of.
 std::string absolute_folder(std::string folder) {
-  const char* home = std::getenv("HOME");
-  const std::string home_folder = home != nullptr && *home != '\0' ? home : "/";
-  if (folder == "~" || folder.starts_with("~/")) {
-    folder = home_folder + folder.substr(1);
-  } else if (!folder.starts_with('/')) {
-    if (folder.starts_with("./")) folder.erase(0, 2);
-    folder = home_folder + "/" + folder;
+  folder = native_separators(std::move(folder));
+  const std::string home = home_folder();
+  if (folder == "~") {
+    folder = home;
+  } else if (folder.size() >= 2 && folder[0] == '~' && is_path_separator(folder[1])) {
+    folder = home + folder.substr(2);
+  } else if (!is_absolute_path(folder)) {
+    if (folder.size() >= 2 && folder[0] == '.' && is_path_separator(folder[1])) folder.erase(0, 2);
+    folder = home + folder;
   }
-  if (!folder.ends_with('/')) folder += '/';
+  if (!is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;
 }
 

@@ -141,6 +141,17 @@ std::string private_folder() {
   return candidate.string() + "/";
 }
 
+std::string home_folder() {
+  const char* home = std::getenv("HOME");
+  std::string folder = home != nullptr && *home != '\0' ? home : "/";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string pictures_folder_text() { return "~/Pictures/"; }
+
+std::string disc_folder_text() { return "/media/cdrom/"; }
+
 std::string configuration_folder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
