@@ -147,7 +147,7 @@ std::unique_ptr<wxMenu> build_menu(std::span<const MenuEntry> entries, const The
     auto* item = new wxMenuItem(menu.get(), item_id(entry.item), label);
     if (theme != nullptr) {
       const wxBitmap icon = theme->menu_icons.icon(entry.icon);
-      if (icon.IsOk()) item->SetBitmap(icon);
+      if (icon.IsOk()) set_menu_icon(item, icon);
     }
     menu->Append(item);
   }
