@@ -16,6 +16,7 @@ class wxMenuItem;
 class wxBitmap;
 class wxTextCtrl;
 class wxListbook;
+class wxBitmapComboBox;
 
 namespace pixmera::ui {
 
@@ -65,6 +66,10 @@ void use_compact_style(wxWindow* window);
 // Widens a list of pages to its longest title at the current text scale
 // (Windows' list view keeps the width it had at 96 dpi).
 void fit_page_list(wxListbook* pages);
+// Widens a list that shows a picture before each entry to hold its widest
+// entry with the picture (wxMSW's best width for it holds neither, and the
+// names of the colours were cut off).
+void fit_picture_list(wxBitmapComboBox* list);
 // Draws a label's text at the top of its box rather than centred in it; the
 // box may reach over the control placed below the label, which stays
 // uncovered.

@@ -176,6 +176,9 @@ void use_compact_style(wxWindow* window) {
   if (auto* widget = static_cast<GtkWidget*>(window->GetHandle())) add_provider(widget, nullptr);
 }
 
+// GTK's combo box makes room for the picture itself.
+void fit_picture_list(wxBitmapComboBox*) {}
+
 // GTK's list sizes itself to its titles.
 void fit_page_list(wxListbook*) {}
 

@@ -12,6 +12,7 @@
 #include <dwmapi.h>
 // clang-format on
 
+#include <wx/bmpcbox.h>
 #include <wx/checkbox.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
@@ -21,6 +22,7 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/msw/private.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/textwrapper.h>
@@ -178,6 +180,19 @@ void fit_page_list(wxListbook* pages) {
   // The item's own margins on both sides of its text.
   list->SetColumnWidth(0, widest + scaled(12));
   pages->InvalidateBestSize();
+}
+
+void fit_picture_list(wxBitmapComboBox* list) {
+  if (list->GetCount() == 0) return;
+  // wxMSW's best width for it holds neither its entries nor their pictures.
+  int widest = 0;
+  for (unsigned int item = 0; item < list->GetCount(); ++item) {
+    widest = std::max(widest, list->GetTextExtent(list->GetString(item)).x);
+  }
+  const int button = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, list);
+  // The picture, the gaps before, between and after, the frame.
+  const int width = widest + list->GetItemBitmap(0).GetWidth() + button + scaled(16);
+  list->SetMinSize(wxSize(std::max(width, list->GetMinSize().x), -1));
 }
 
 // A static control draws its text from the top of its box already, but

@@ -40,6 +40,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/preferences/layout.h"
+#include "ui/toolkit.h"
 #include "util/text.h"
 
 namespace pixmera::ui::preferences {
@@ -335,6 +336,7 @@ wxWindow* add_palette_colour(const Place& place, const std::string& key, const R
     }
     const auto hit = std::find_if(state->shown.begin(), state->shown.end(), named);
     list->SetSelection(static_cast<int>(hit - state->shown.begin()));
+    fit_picture_list(list);
   };
   add->Bind(wxEVT_BUTTON, [add, list, state, fill](wxCommandEvent&) {
     const int selected = list->GetSelection();
