@@ -29,6 +29,7 @@
 #include "pipeline/progress.h"
 #include "pipeline/window_job.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/product.h"
 #include "settings/recent_folders.h"
@@ -198,11 +199,6 @@ std::string failure_lines() {
                                         std::to_string(failures.size() - kShownFailures));
   }
   return lines;
-}
-
-std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !folder.ends_with('/')) folder += '/';
-  return folder;
 }
 
 }  // namespace
@@ -504,7 +500,7 @@ void MainWindow::select_input_files() {
 void MainWindow::select_input_folder() {
   wxDirDialog dialog(this, text_of("Dialog", "Select Input Folder"));
   if (dialog.ShowModal() != wxID_OK) return;
-  const std::string folder = with_trailing_slash(dialog.GetPath().utf8_string());
+  const std::string folder = with_trailing_separator(dialog.GetPath().utf8_string());
   input_field_->SetValue(wxString::FromUTF8(folder));
   add_to_input_list(folder);
 }
@@ -514,7 +510,7 @@ void MainWindow::select_output_folder() {
                      output_folder_box_->GetValue());
   if (dialog.ShowModal() != wxID_OK) return;
   output_folder_box_->SetValue(
-      wxString::FromUTF8(with_trailing_slash(dialog.GetPath().utf8_string())));
+      wxString::FromUTF8(with_trailing_separator(dialog.GetPath().utf8_string())));
 }
 
 void MainWindow::output_format_options() { open_preferences(PreferencesPage::Output); }

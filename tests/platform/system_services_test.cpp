@@ -93,6 +93,10 @@ TEST(PathTexts, AbsoluteAndSeparatorsAsTheSystemWritesThem) {
   EXPECT_EQ(is_absolute_path("\\\\server\\share\\IMG0001.PCD"), kWindows);
   EXPECT_EQ(is_absolute_path("D:photos"), kWindows);
   EXPECT_EQ(native_separators("a/b/c.pcd"), kWindows ? "a\\b\\c.pcd" : "a/b/c.pcd");
+  // A chosen folder is kept with the system's own separator at its end.
+  EXPECT_EQ(with_trailing_separator(native_separators("/photos")), native_separators("/photos/"));
+  EXPECT_EQ(with_trailing_separator(native_separators("/photos/")), native_separators("/photos/"));
+  EXPECT_EQ(with_trailing_separator(""), "");
   EXPECT_EQ(module_file_name("pixmera_engine"),
             kWindows ? "pixmera_engine.dll" : "libpixmera_engine.so");
   const std::string utf8 = "C:\\Fotos\\Ærø 1996\\日本\\IMG0001.PCD";

@@ -33,6 +33,7 @@
 #include "pipeline/current_file.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/naming_mask.h"
+#include "platform/paths.h"
 #include "settings/catalogue.h"
 #include "settings/colour_names.h"
 #include "settings/keywords.h"
@@ -734,7 +735,8 @@ wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
                          wxString::FromUTF8(catalogue_text("Dialog", "Select Output Folder")),
                          entry->GetValue());
       if (dialog.ShowModal() == wxID_OK) {
-        entry->SetValue(wxString::FromUTF8(with_trailing_slash(dialog.GetPath().utf8_string())));
+        entry->SetValue(
+            wxString::FromUTF8(with_trailing_separator(dialog.GetPath().utf8_string())));
       }
       return;
     }
@@ -748,11 +750,6 @@ wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
     if (dialog.ShowModal() == wxID_OK) entry->SetValue(dialog.GetPath());
   });
   return entry;
-}
-
-std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !folder.ends_with('/')) folder += '/';
-  return folder;
 }
 
 std::string example_name(std::string_view mask, int32_t tiff_bpp) {
