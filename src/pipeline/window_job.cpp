@@ -29,19 +29,18 @@ WindowCheck refuse(std::string key, std::string detail = {}) {
   return {false, std::move(key), std::move(detail)};
 }
 
-// "~/x" and relative folders are taken from the home folder: a window has no
-// working folder the user would think of. The folder is spelled the
-// system's way, with a trailing separator.
+// "~/x" and relative folders are taken from the user's home folder: a
+// window has no working folder the user would think of.
 std::string absolute_folder(std::string folder) {
   folder = native_separators(std::move(folder));
-  const auto starts_with_step = [&folder](char first) {
-    return folder.size() >= 2 && folder[0] == first && is_path_separator(folder[1]);
-  };
-  if (folder == "~" || starts_with_step('~')) {
-    folder = home_folder() + folder.substr(std::min<size_t>(2, folder.size()));
+  const std::string home = home_folder();
+  if (folder == "~") {
+    folder = home;
+  } else if (folder.size() >= 2 && folder[0] == '~' && is_path_separator(folder[1])) {
+    folder = home + folder.substr(2);
   } else if (!is_absolute_path(folder)) {
-    if (starts_with_step('.')) folder.erase(0, 2);
-    folder = home_folder() + folder;
+    if (folder.size() >= 2 && folder[0] == '.' && is_path_separator(folder[1])) folder.erase(0, 2);
+    folder = home + folder;
   }
   if (!is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;

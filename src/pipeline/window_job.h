@@ -21,9 +21,9 @@ struct WindowCheck {
 // (it is made with its parents when missing), a resize to a width or height
 // of 0, a watermark font that does not open or a watermark picture that is
 // not there or cannot be read. `output_folder` comes back absolute (a
-// relative folder is taken from the home folder) and ends in "/". When the
-// checks pass, the watermark font of a text watermark is prepared until
-// finish_window_conversion().
+// relative folder is taken from the home folder) and ends in the system's
+// separator. When the checks pass, the watermark font of a text watermark
+// is prepared until finish_window_conversion().
 WindowCheck check_window_conversion(std::string& output_folder);
 
 // Fills the job's values of the current-file record for the chosen output

@@ -38,6 +38,9 @@ struct Point {
 // smoothed edges are each library's own, so a picture kept for comparison
 // holds for the library that made it.
 std::string_view drawing_library();
+// Every library the drawing layer is built on, for the about box: Cairo and
+// Pango, or GDI+.
+std::vector<std::string_view> drawing_credits();
 
 // Layers larger than this are refused: a frame or watermark on a bigger area
 // would need gigabytes for its layers and their PNG.

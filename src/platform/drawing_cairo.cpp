@@ -144,6 +144,8 @@ PangoLayoutHandle layout_line(cairo_t* context, const Font& font, std::string_vi
 
 std::string_view drawing_library() { return "Cairo"; }
 
+std::vector<std::string_view> drawing_credits() { return {"Cairo", "Pango"}; }
+
 Layer::Layer(int64_t width, int64_t height) {
   if (width <= 0 || height <= 0 || width > INT_MAX || height > INT_MAX ||
       width * height > kMaxLayerPixels) {

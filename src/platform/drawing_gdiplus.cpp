@@ -379,6 +379,8 @@ int32_t whole_pixels(double width) {
 
 std::string_view drawing_library() { return "GDI+"; }
 
+std::vector<std::string_view> drawing_credits() { return {"GDI+"}; }
+
 Layer::Layer() = default;
 
 Layer::Layer(int64_t width, int64_t height) {

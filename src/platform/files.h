@@ -57,9 +57,18 @@ std::string private_folder();
 // trailing separator: <prefix>/share/doc/pixmera/ beside bin/ on Linux, the
 // program's docs\ on Windows.
 std::string documentation_folder();
-// The user's home folder, with a trailing separator: $HOME on Linux ("/"
-// when it is unset), %USERPROFILE% on Windows.
+// The user's home folder, with a trailing separator: $HOME on Linux (the
+// root when unset), the user's profile folder on Windows
+// ("C:\Users\<name>\").
 std::string home_folder();
+// The user's pictures folder as the user writes it, with a trailing
+// separator: "~/Pictures/" on Linux (a path the window takes from the home
+// folder), the Pictures known folder on Windows
+// ("C:\Users\<name>\Pictures\").
+std::string pictures_folder_text();
+// The folder a disc in the drive is read from, as the user writes it, for
+// sample paths: "/media/cdrom/" on Linux, "D:\" on Windows.
+std::string disc_folder_text();
 // Linux: $XDG_CONFIG_HOME/Varnelo/pixmera/ (or ~/.config/...). Windows:
 // <Roaming AppData>\Varnelo\pixmera\. Created when missing.
 std::string configuration_folder();

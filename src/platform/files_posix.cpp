@@ -150,6 +150,10 @@ std::string home_folder() {
   return folder;
 }
 
+std::string pictures_folder_text() { return "~/Pictures/"; }
+
+std::string disc_folder_text() { return "/media/cdrom/"; }
+
 std::string configuration_folder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;

@@ -196,12 +196,10 @@ std::string private_folder() { return program_folder(); }
 
 namespace {
 
-// SHGetKnownFolderPath(FOLDERID_RoamingAppData), with shell32 loaded only
-// here: linked, it would load user32, gdi32 and ole32 at every start, which
-// under wine costs more than the whole of "pixmeracmd -v".
-std::string roaming_application_data() {
-  static constexpr GUID kRoamingAppData = {
-      0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+// SHGetKnownFolderPath, with shell32 loaded only here: linked, it would load
+// user32, gdi32 and ole32 at every start, which under wine costs more than
+// the whole of "pixmeracmd -v". Empty when the system does not answer.
+std::string known_folder(const GUID& id, DWORD flags) {
   using KnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
   using TaskMemFree = void(WINAPI*)(void*);
   const HMODULE shell = ::LoadLibraryW(L"shell32.dll");
@@ -212,31 +210,42 @@ std::string roaming_application_data() {
   const auto task_mem_free = reinterpret_cast<TaskMemFree>(
       reinterpret_cast<void*>(::GetProcAddress(ole, "CoTaskMemFree")));
   if (known_folder_path == nullptr || task_mem_free == nullptr) return {};
-  constexpr DWORD kCreate = 0x00008000;  // KF_FLAG_CREATE
   PWSTR known = nullptr;
   std::string folder;
-  if (known_folder_path(kRoamingAppData, kCreate, nullptr, &known) == S_OK)
-    folder = utf8_text(known);
+  if (known_folder_path(id, flags, nullptr, &known) == S_OK) folder = utf8_text(known);
   task_mem_free(known);
+  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
   return folder;
 }
+
+constexpr DWORD kCreate = 0x00008000;      // KF_FLAG_CREATE
+constexpr DWORD kDontVerify = 0x00004000;  // KF_FLAG_DONT_VERIFY: the path even if missing
+constexpr GUID kRoamingAppData = {
+    0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+constexpr GUID kProfile = {
+    0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
+constexpr GUID kPictures = {
+    0x33E28130, 0x4E1E, 0x4676, {0x83, 0x5A, 0x98, 0x39, 0x5C, 0x3B, 0xC3, 0xBB}};
 
 }  // namespace
 
 std::string documentation_folder() { return program_folder() + "docs\\"; }
 
 std::string home_folder() {
-  std::string folder = environment_variable("USERPROFILE");
-  if (folder.empty()) folder = roaming_application_data();
-  if (folder.empty()) folder = program_folder();
-  if (!is_path_separator(folder.back())) folder += kPathSeparator;
-  return folder;
+  const std::string folder = known_folder(kProfile, kDontVerify);
+  return folder.empty() ? std::string("C:\\") : folder;
 }
 
+std::string pictures_folder_text() {
+  const std::string folder = known_folder(kPictures, kDontVerify);
+  return folder.empty() ? home_folder() + "Pictures\\" : folder;
+}
+
+std::string disc_folder_text() { return "D:\\"; }
+
 std::string configuration_folder() {
-  std::string base = roaming_application_data();
+  std::string base = known_folder(kRoamingAppData, kCreate);
   if (base.empty()) base = program_folder();
-  if (!is_path_separator(base.back())) base += kPathSeparator;
   const std::string folder = base + kVendorName + "\\" + kShortName + "\\";
   make_folders(folder);
   return folder;

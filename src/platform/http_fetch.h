@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace pixmera {
 
@@ -50,6 +51,9 @@ class FetchCancel {
   bool cancelled_ = false;
   void* waiting_ = nullptr;  // the transfer being waited on, woken by cancel()
 };
+
+// The library that fetches, for the about box: "libcurl" or "WinHTTP".
+std::string_view http_fetch_library();
 
 // Prepares the HTTP library; called once on the main thread before any fetch
 // starts.

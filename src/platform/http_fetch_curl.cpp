@@ -1,9 +1,8 @@
-#include "platform/http_fetch.h"
-
 #include <curl/curl.h>
 
 #include <memory>
 
+#include "platform/http_fetch.h"
 #include "settings/product.h"
 
 namespace pixmera {
@@ -103,6 +102,8 @@ bool FetchCancel::cancelled() const {
   std::lock_guard lock(mutex_);
   return cancelled_;
 }
+
+std::string_view http_fetch_library() { return "libcurl"; }
 
 void prepare_http() {
   static const bool prepared = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;

@@ -420,6 +420,8 @@ bool FetchCancel::cancelled() const {
 }
 
 // WinHTTP needs no preparation.
+std::string_view http_fetch_library() { return "WinHTTP"; }
+
 void prepare_http() {}
 
 FetchResult fetch_url(const std::string& url, const FetchLimits& limits, FetchCancel* cancel) {

@@ -15,6 +15,11 @@ std::string native_separators(std::string path) {
   return path;
 }
 
+std::string with_trailing_separator(std::string folder) {
+  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
+  return folder;
+}
+
 std::string module_file_name(std::string_view name) {
   std::string file(kModulePrefix);
   file += name;

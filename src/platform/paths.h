@@ -36,6 +36,10 @@ bool is_absolute_path(std::string_view path);
 // Windows; unchanged on Linux).
 std::string native_separators(std::string path);
 
+// A folder text as folders are kept: ending in the system's separator
+// ("C:\x" becomes "C:\x\", "/x" "/x/"); an empty text stays empty.
+std::string with_trailing_separator(std::string folder);
+
 // The file name of a loadable module: "libNAME.so" or "NAME.dll".
 std::string module_file_name(std::string_view name);
 

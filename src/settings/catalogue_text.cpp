@@ -549,9 +549,7 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"Website", "Web:"},
     {"Email", "Email:"},
     {"Copyright", "Copyright (c) Varnelo Software. All rights reserved."},
-    {"Credits",
-     "This software uses FreeImage, LibTIFF, Little CMS, Cairo, Pango, GTK, wxWidgets, "
-     "libarchive and libcurl. Thanks to their authors."},
+    {"Credits", "This software uses %s1%. Thanks to their authors."},
     {"Licenses", "Licenses:"},
     {"License FreeImage", "FreeImage: FreeImage Public License 1.0 (or GNU GPL 2 or 3)"},
     {"License LibTIFF", "LibTIFF: the LibTIFF license (BSD style)"},
@@ -562,6 +560,8 @@ constexpr CatalogueSourceEntry kSource[] = {
     {"License wxWidgets", "wxWidgets: wxWindows Library Licence 3.1"},
     {"License libarchive", "libarchive: BSD 2-Clause License"},
     {"License libcurl", "libcurl: the curl license (MIT/X style)"},
+    {"License GDI+", "GDI+: part of Windows"},
+    {"License WinHTTP", "WinHTTP: part of Windows"},
     {"Close", "Close"},
 
     {"_GROUP_", "Custom-Converter"},

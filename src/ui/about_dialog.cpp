@@ -7,13 +7,16 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
-#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/drawing.h"
+#include "platform/http_fetch.h"
 #include "settings/catalogue.h"
 #include "settings/product.h"
 #include "ui/dialogs.h"
+#include "ui/toolkit.h"
 #include "util/text.h"
 
 namespace pixmera::ui {
@@ -22,11 +25,26 @@ namespace {
 
 wxString text_of(std::string_view key) { return wxString::FromUTF8(catalogue_text("About", key)); }
 
-// The catalogue keys of the licence lines, one per library.
-constexpr std::array<std::string_view, 9> kLicenceKeys = {
-    "License FreeImage", "License LibTIFF",    "License Little CMS",
-    "License Cairo",     "License Pango",      "License GTK",
-    "License wxWidgets", "License libarchive", "License libcurl"};
+// The libraries this build is made of, as its drawing layer, fetch and
+// toolkit name them; each has its licence line "License <name>".
+std::vector<std::string_view> used_libraries() {
+  std::vector<std::string_view> names{"FreeImage", "LibTIFF", "Little CMS"};
+  for (std::string_view name : drawing_credits()) names.push_back(name);
+  for (std::string_view name : toolkit_credits()) names.push_back(name);
+  names.push_back("libarchive");
+  names.push_back(http_fetch_library());
+  return names;
+}
+
+// "A, B and C".
+std::string listed(const std::vector<std::string_view>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  return text;
+}
 
 class AboutDialog : public wxDialog {
  public:
@@ -48,13 +66,17 @@ class AboutDialog : public wxDialog {
     facts->Add(link("support address", kSupportMail, std::string("mailto:") + kSupportMail));
 
     auto* copyright = new wxStaticText(this, wxID_ANY, text_of("Copyright"));
-    auto* credits = new wxStaticText(this, wxID_ANY, text_of("Credits"));
+    const std::vector<std::string_view> libraries = used_libraries();
+    auto* credits = new wxStaticText(this, wxID_ANY,
+                                     wxString::FromUTF8(format_placeholders(
+                                         catalogue_text("About", "Credits"), listed(libraries))));
     credits->Wrap(FromDIP(420));
 
     auto* licences = new wxBoxSizer(wxVERTICAL);
-    for (std::string_view key : kLicenceKeys) {
+    for (std::string_view library : libraries) {
+      const std::string key = "License " + std::string(library);
       auto* line = new wxStaticText(this, wxID_ANY, text_of(key));
-      line->SetName(std::string(key));
+      line->SetName(key);
       licences->Add(line, wxSizerFlags().Border(wxLEFT, 12));
     }
 

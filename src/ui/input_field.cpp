@@ -1,6 +1,7 @@
 #include "ui/input_field.h"
 
 #include <wx/artprov.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 
@@ -101,6 +102,19 @@ InputField::InputField(wxWindow* parent, const wxPoint& position, const wxSize& 
   const wxBitmap arrow =
       wxArtProvider::GetBitmap("pan-down-symbolic", wxART_BUTTON, wxSize(scaled(16), scaled(16)));
   if (arrow.IsOk()) SetButtonBitmaps(arrow, true);
+  // Taking the focus selects the whole text again, which scrolls a native
+  // edit control to its end; the text still shows from its start.
+  if (wxTextCtrl* text = GetTextCtrl()) {
+    text->Bind(wxEVT_SET_FOCUS, [this, text](wxFocusEvent& event) {
+      event.Skip();
+      CallAfter([text] {
+        long from = 0;
+        long to = 0;
+        text->GetSelection(&from, &to);
+        if (from == 0 && to > 0 && to == text->GetLastPosition()) show_text_start(text);
+      });
+    });
+  }
 }
 
 void InputField::OnButtonClick() {
@@ -109,6 +123,13 @@ void InputField::OnButtonClick() {
     return;
   }
   wxComboCtrl::OnButtonClick();
+}
+
+void InputField::DoSetValue(const wxString& value, int flags) {
+  // wxComboCtrl selects the whole new text, which scrolls a native edit
+  // control to the text's end.
+  wxComboCtrl::DoSetValue(value, flags);
+  show_text_start(GetTextCtrl());
 }
 
 }  // namespace pixmera::ui

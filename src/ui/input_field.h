@@ -46,6 +46,10 @@ class InputField : public wxComboCtrl {
 
   void OnButtonClick() override;
 
+ protected:
+  // A value set by the program shows from its start, as a path is read.
+  void DoSetValue(const wxString& value, int flags) override;
+
  private:
   InputListPopup* list_ = nullptr;
 };

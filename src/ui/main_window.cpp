@@ -148,7 +148,7 @@ std::unique_ptr<wxMenu> build_menu(std::span<const MenuEntry> entries, const The
     auto* item = new wxMenuItem(menu.get(), item_id(entry.item), label);
     if (theme != nullptr) {
       const wxBitmap icon = theme->menu_icons.icon(entry.icon);
-      if (icon.IsOk()) item->SetBitmap(icon);
+      if (icon.IsOk()) set_menu_icon(item, icon);
     }
     menu->Append(item);
   }
@@ -199,11 +199,6 @@ std::string failure_lines() {
                                         std::to_string(failures.size() - kShownFailures));
   }
   return lines;
-}
-
-std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
-  return folder;
 }
 
 }  // namespace
@@ -505,7 +500,7 @@ void MainWindow::select_input_files() {
 void MainWindow::select_input_folder() {
   wxDirDialog dialog(this, text_of("Dialog", "Select Input Folder"));
   if (dialog.ShowModal() != wxID_OK) return;
-  const std::string folder = with_trailing_slash(dialog.GetPath().utf8_string());
+  const std::string folder = with_trailing_separator(dialog.GetPath().utf8_string());
   input_field_->SetValue(wxString::FromUTF8(folder));
   add_to_input_list(folder);
 }
@@ -515,7 +510,7 @@ void MainWindow::select_output_folder() {
                      output_folder_box_->GetValue());
   if (dialog.ShowModal() != wxID_OK) return;
   output_folder_box_->SetValue(
-      wxString::FromUTF8(with_trailing_slash(dialog.GetPath().utf8_string())));
+      wxString::FromUTF8(with_trailing_separator(dialog.GetPath().utf8_string())));
 }
 
 void MainWindow::output_format_options() { open_preferences(PreferencesPage::Output); }

@@ -48,7 +48,6 @@ constexpr WindowModule kModule{kWindowModuleVersion, open_display, run, stop_too
 
 }  // namespace pixmera::ui
 
-PIXMERA_MODULE_ENTRY const pixmera::WindowModule*
-pixmera_window_module() {
+PIXMERA_MODULE_ENTRY const pixmera::WindowModule* pixmera_window_module() {
   return &pixmera::ui::kModule;
 }

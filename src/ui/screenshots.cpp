@@ -21,6 +21,7 @@
 #include "pipeline/input_collection.h"
 #include "pipeline/progress.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "settings/settings.h"
 #include "ui/dialogs.h"
 #include "ui/input_field.h"
@@ -31,7 +32,10 @@ namespace pixmera::ui {
 
 namespace {
 
-constexpr std::string_view kSampleDisc = "/media/cdrom/PHOTO_CD/IMAGES/";
+// The sample PhotoCD's pictures folder, as the system writes it.
+std::string sample_disc() {
+  return disc_folder_text() + "PHOTO_CD" + kPathSeparator + "IMAGES" + kPathSeparator;
+}
 constexpr int kSampleFiles = 5;
 
 // Lets the toolkit run until `done`, at most a few seconds.
@@ -199,7 +203,7 @@ void picture_progress(MainWindow* window, Pictures& pictures) {
     std::lock_guard lock(g_progress.mutex);
     g_progress.processed = 3;
     g_progress.converted = 2;
-    g_progress.current_file = std::string(kSampleDisc) + "IMG0003.PCD";
+    g_progress.current_file = sample_disc() + "IMG0003.PCD";
   }
   DialogCatcher catcher(pictures, "progress");
   show_conversion_progress(window, kSampleFiles);
@@ -235,9 +239,9 @@ int take_screenshots(const std::string& folder_text) {
                                 scaled(std::min(icon_size_for(g_settings.ui_size), 20)), notes),
                      {});
   for (int i = 1; i <= kSampleFiles; ++i) {
-    window->add_to_input_list(std::string(kSampleDisc) + "IMG000" + std::to_string(i) + ".PCD");
+    window->add_to_input_list(sample_disc() + "IMG000" + std::to_string(i) + ".PCD");
   }
-  window->set_output_folder("~/Pictures/PhotoCD/");
+  window->set_output_folder(pictures_folder_text() + "PhotoCD" + kPathSeparator);
   window->Show();
   Pictures pictures(folder);
   if (settle_until([window] { return window->IsShownOnScreen(); })) {

@@ -1,15 +1,22 @@
 // The window module's toolkit: wxWidgets, started once per process, and what
-// the windows ask of the system under it. toolkit_gtk.cpp is GTK 3 on Linux,
-// toolkit_msw.cpp the native controls of Windows.
+// the windows ask of the system under it. toolkit.cpp holds what both
+// systems share; toolkit_gtk.cpp is GTK 3 on Linux, toolkit_msw.cpp the
+// native controls of Windows.
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 class wxWindow;
 class wxRect;
 class wxPoint;
 class wxMenu;
+class wxMenuItem;
+class wxBitmap;
+class wxTextCtrl;
 class wxListbook;
+class wxBitmapComboBox;
 
 namespace pixmera::ui {
 
@@ -25,6 +32,10 @@ void stop_toolkit();
 double text_scale();
 // A layout length in pixels at the current text scale.
 int scaled(int length);
+
+// The libraries under the windows, for the about box: GTK and wxWidgets on
+// Linux, wxWidgets alone (its native Windows controls) on Windows.
+std::vector<std::string_view> toolkit_credits();
 
 // Waits until the display has carried out every request sent so far (a
 // window destroyed is gone from the screen, a window shown is painted).
@@ -42,13 +53,26 @@ void close_open_menus();
 // Saves what the screen shows in `area` as a PNG picture.
 bool save_screen_area(const wxRect& area, const std::string& path);
 
+// Gives a menu item its icon, beside the item's text and clear of it at
+// every text scale.
+void set_menu_icon(wxMenuItem* item, const wxBitmap& icon);
+// Shows an entry's text from its start (a path from its root or drive),
+// whatever part of it is selected.
+void show_text_start(wxTextCtrl* entry);
+
 // Compact entries, combo boxes and buttons for a window laid out to the
 // pixel; applies to `window` and everything inside it.
 void use_compact_style(wxWindow* window);
 // Widens a list of pages to its longest title at the current text scale
 // (Windows' list view keeps the width it had at 96 dpi).
 void fit_page_list(wxListbook* pages);
-// Draws a label's text at the top of its box rather than centred in it.
+// Widens a list that shows a picture before each entry to hold its widest
+// entry with the picture (wxMSW's best width for it holds neither, and the
+// names of the colours were cut off).
+void fit_picture_list(wxBitmapComboBox* list);
+// Draws a label's text at the top of its box rather than centred in it; the
+// box may reach over the control placed below the label, which stays
+// uncovered.
 void align_label_top(wxWindow* label);
 // Lets the text of a check box or label wrap onto more lines so that it is
 // at most `width` pixels wide.

@@ -1,44 +1,20 @@
 // The window module's toolkit on Linux: wxGTK on GTK 3, and the few GTK
 // settings the windows rely on.
-#include "ui/toolkit.h"
-
 #include <gtk/gtk.h>
-#include <wx/app.h>
-#include <wx/display.h>
+#include <wx/bitmap.h>
 #include <wx/gdicmn.h>
-#include <wx/image.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/window.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 
-#include "platform/desktop.h"
+#include "ui/toolkit.h"
+#include "ui/toolkit_system.h"
 
 namespace pixmera::ui {
 
 namespace {
-
-class PixmeraApp : public wxApp {
- public:
-  bool OnInit() override {
-    wxImage::AddHandler(new wxPNGHandler);
-    return true;
-  }
-};
-
-bool g_started = false;
-double g_text_scale = 1.0;
-
-// The text scale rounded to quarters, so 100 % is exactly 1.
-double read_text_scale() {
-  const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
-  if (!(resolution > 0.0)) return 1.0;
-  const double scale = std::round(resolution / 96.0 * 4.0) / 4.0;
-  return scale < 1.0 ? 1.0 : (scale > 4.0 ? 4.0 : scale);
-}
 
 std::string display_name() {
   for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -97,46 +73,29 @@ void free_position(gpointer data) { delete static_cast<MappedPosition*>(data); }
 
 }  // namespace
 
-bool start_toolkit(std::string& why) {
-  if (g_started) return true;
-  wxApp::SetInstance(new PixmeraApp);
-  static int argc = 1;
-  static char name[] = "pixmera";
-  static char* argv[] = {name, nullptr};
-  // wxWidgets would say in a line of its own that GTK did not start; the
-  // user reads one line that says why.
-  wxLog::EnableLogging(false);
-  const bool started = wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
-  wxLog::EnableLogging(true);
-  if (!started) {
-    const std::string display = display_name();
-    why = display.empty() ? "no display" : "cannot connect to display " + display;
-    return false;
-  }
+std::vector<std::string_view> toolkit_credits() { return {"GTK", "wxWidgets"}; }
+
+namespace system {
+
+void before_start() {}
+
+std::string why_not_started() {
+  const std::string display = display_name();
+  return display.empty() ? "no display" : "cannot connect to display " + display;
+}
+
+void after_start() {
   // F10 belongs to the program (item 20, which does nothing), not to GTK's
   // menu bar.
   // The theme's menu icons are shown; GTK 3 hides them unless asked.
   g_object_set(gtk_settings_get_default(), "gtk-menu-bar-accel", "", "gtk-menu-images", TRUE,
                nullptr);
-  g_text_scale = read_text_scale();
-  if (wxDisplay::GetCount() > 0) {
-    const wxRect desktop = wxDisplay(0u).GetGeometry();
-    set_primary_desktop_size({desktop.GetWidth(), desktop.GetHeight()});
-  }
-  g_started = true;
-  return true;
 }
 
-void stop_toolkit() {
-  if (!g_started) return;
-  wxTheApp->OnExit();
-  wxEntryCleanup();
-  g_started = false;
-}
+// The desktop's font resolution (GDK_DPI_SCALE included): 96 at 100 %.
+double text_resolution() { return gdk_screen_get_resolution(gdk_screen_get_default()); }
 
-double text_scale() { return g_text_scale; }
-
-int scaled(int length) { return static_cast<int>(std::lround(length * g_text_scale)); }
+}  // namespace system
 
 void sync_display() {
   if (GdkDisplay* display = gdk_display_get_default()) gdk_display_sync(display);
@@ -207,9 +166,18 @@ bool save_screen_area(const wxRect& area, const std::string& path) {
   return saved != FALSE;
 }
 
+// GTK puts the icon in a column of its own before the text.
+void set_menu_icon(wxMenuItem* item, const wxBitmap& icon) { item->SetBitmap(icon); }
+
+// A GTK entry shows its start until the user moves in it.
+void show_text_start(wxTextCtrl*) {}
+
 void use_compact_style(wxWindow* window) {
   if (auto* widget = static_cast<GtkWidget*>(window->GetHandle())) add_provider(widget, nullptr);
 }
+
+// GTK's combo box makes room for the picture itself.
+void fit_picture_list(wxBitmapComboBox*) {}
 
 // GTK's list sizes itself to its titles.
 void fit_page_list(wxListbook*) {}

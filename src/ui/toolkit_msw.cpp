@@ -1,66 +1,51 @@
-// The window module's toolkit on Windows: wxMSW, started once per process
-// inside the window module DLL. Native controls are already laid out for
+// The window module's toolkit on Windows: wxMSW, started inside the window
+// module DLL. Native controls are already laid out for
 // the system's text size, so the compact style and the label alignment the
 // GTK build needs are left to the system here; what the screenshot mode and
 // the tests ask of the toolkit (screen rectangles, the open menu, a picture
 // of the screen) comes from the window manager's own calls.
-#include <wx/app.h>
+// clang-format off
+// <windows.h> as wx includes it (winsock2.h first, the Unicode names), then
+// the system's headers that need it, and wxSetInstance.
+#include <wx/msw/wrapwin.h>
+#include <wx/msw/private.h>
+#include <dwmapi.h>
+// clang-format on
+
+#include <wx/bmpcbox.h>
 #include <wx/checkbox.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
-#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/gdicmn.h>
-#include <wx/image.h>
 #include <wx/listbook.h>
 #include <wx/listctrl.h>
-#include <wx/log.h>
 #include <wx/menu.h>
+#include <wx/msw/private.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/textwrapper.h>
 #include <wx/window.h>
-// wxSetInstance, and <windows.h> included the way wx expects.
-#include <dwmapi.h>
-#include <wx/msw/private.h>
 
 #include <algorithm>
-#include <cmath>
 
-#include "platform/desktop.h"
 #include "ui/toolkit.h"
+#include "ui/toolkit_system.h"
 
 namespace pixmera::ui {
 
 namespace {
 
-class PixmeraApp : public wxApp {
- public:
-  bool OnInit() override {
-    wxImage::AddHandler(new wxPNGHandler);
-    return true;
-  }
-};
-
-bool g_started = false;
-double g_text_scale = 1.0;
-
-// The system's text scale (LOGPIXELSY of the screen: 96 at 100 %, 144 at
-// 150 %), rounded to quarters so 100 % is exactly 1.
-double read_text_scale() {
-  const double resolution = wxScreenDC().GetPPI().y;
-  if (!(resolution > 0.0)) return 1.0;
-  const double scale = std::round(resolution / 96.0 * 4.0) / 4.0;
-  return scale < 1.0 ? 1.0 : (scale > 4.0 ? 4.0 : scale);
-}
-
 // The module this code is linked into: wxMSW registers its window classes
 // and finds its resources (cursors, bitmaps of wx.rc) there, not in the
 // program that loaded it.
 HINSTANCE this_module() {
+  static const int here = 0;
   HMODULE module = nullptr;
   GetModuleHandleExW(
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&read_text_scale), &module);
+      reinterpret_cast<LPCWSTR>(&here), &module);
   return module;
 }
 
@@ -84,39 +69,20 @@ HWND open_menu_window() {
 
 }  // namespace
 
-bool start_toolkit(std::string& why) {
-  if (g_started) return true;
-  wxSetInstance(this_module());
-  wxApp::SetInstance(new PixmeraApp);
-  static int argc = 1;
-  static char name[] = "pixmera";
-  static char* argv[] = {name, nullptr};
-  wxLog::EnableLogging(false);
-  const bool started = wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
-  wxLog::EnableLogging(true);
-  if (!started) {
-    why = "the window system did not start";
-    return false;
-  }
-  g_text_scale = read_text_scale();
-  if (wxDisplay::GetCount() > 0) {
-    const wxRect desktop = wxDisplay(0u).GetGeometry();
-    set_primary_desktop_size({desktop.GetWidth(), desktop.GetHeight()});
-  }
-  g_started = true;
-  return true;
-}
+std::vector<std::string_view> toolkit_credits() { return {"wxWidgets"}; }
 
-void stop_toolkit() {
-  if (!g_started) return;
-  wxTheApp->OnExit();
-  wxEntryCleanup();
-  g_started = false;
-}
+namespace system {
 
-double text_scale() { return g_text_scale; }
+void before_start() { wxSetInstance(this_module()); }
 
-int scaled(int length) { return static_cast<int>(std::lround(length * g_text_scale)); }
+std::string why_not_started() { return "the window system did not start"; }
+
+void after_start() {}
+
+// LOGPIXELSY of the screen: 96 at 100 %, 144 at 150 %.
+double text_resolution() { return wxScreenDC().GetPPI().y; }
+
+}  // namespace system
 
 void sync_display() {
   // Painting is synchronous here: every pending paint is carried out now.
@@ -178,6 +144,30 @@ bool save_screen_area(const wxRect& area, const std::string& path) {
   return picture.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
 }
 
+void set_menu_icon(wxMenuItem* item, const wxBitmap& icon) {
+  // A menu of the system draws an item's bitmap in the check-mark column
+  // (wxMSW asks for MNS_CHECKORBMP). Where that column is narrower than the
+  // bitmap, as under wine, the bitmap covers the first letters of the text
+  // and is copied without its transparency. Drawn by wxWidgets, the items
+  // of a menu get a margin as wide as its widest bitmap, drawn with its
+  // alpha, and the text after it.
+  item->SetOwnerDrawn(true);
+  item->SetBitmap(icon);
+}
+
+void show_text_start(wxTextCtrl* entry) {
+  if (entry == nullptr) return;
+  // An edit control scrolls to its caret, which a selection leaves at its
+  // end: the caret goes to the selection's start, the selection stays.
+  long from = 0;
+  long to = 0;
+  entry->GetSelection(&from, &to);
+  const auto edit = static_cast<HWND>(entry->GetHandle());
+  if (from == to) from = to = 0;
+  SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(to), static_cast<LPARAM>(from));
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
 // Windows' own controls keep the system's text size and its compact metrics.
 void use_compact_style(wxWindow*) {}
 
@@ -192,8 +182,30 @@ void fit_page_list(wxListbook* pages) {
   pages->InvalidateBestSize();
 }
 
-// A static control draws its text from the top of its box already.
-void align_label_top(wxWindow*) {}
+void fit_picture_list(wxBitmapComboBox* list) {
+  if (list->GetCount() == 0) return;
+  // wxMSW's best width for it holds neither its entries nor their pictures.
+  int widest = 0;
+  for (unsigned int item = 0; item < list->GetCount(); ++item) {
+    widest = std::max(widest, list->GetTextExtent(list->GetString(item)).x);
+  }
+  const int button = wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, list);
+  // The picture, the gaps before, between and after, the frame.
+  const int width = widest + list->GetItemBitmap(0).GetWidth() + button + scaled(16);
+  list->SetMinSize(wxSize(std::max(width, list->GetMinSize().x), -1));
+}
+
+// A static control draws its text from the top of its box already, but
+// paints the whole box: one that reaches over the control below it (the
+// layout's labels are 20 high, their controls start 15 below them) covers
+// that control's top. The box ends below the label's text instead.
+void align_label_top(wxWindow* label) {
+  const wxSize box = label->GetSize();
+  // Its best size is at least the size it was placed with.
+  const int text_height =
+      std::max(label->GetCharHeight(), label->GetTextExtent(label->GetLabel()).y);
+  if (text_height < box.y) label->SetSize(wxSize(box.x, text_height));
+}
 
 namespace {
 

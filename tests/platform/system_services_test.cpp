@@ -1,6 +1,7 @@
 // The system services through their headers, the same tests on Linux and on
-// Windows (under wine): files by names in any script, path texts, and helper
-// programs with their arguments, exit status and time limit.
+// Windows (under wine): files by names in any script, path texts, the user's
+// folders, and helper programs with their arguments, exit status and time
+// limit.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -92,10 +93,35 @@ TEST(PathTexts, AbsoluteAndSeparatorsAsTheSystemWritesThem) {
   EXPECT_EQ(is_absolute_path("\\\\server\\share\\IMG0001.PCD"), kWindows);
   EXPECT_EQ(is_absolute_path("D:photos"), kWindows);
   EXPECT_EQ(native_separators("a/b/c.pcd"), kWindows ? "a\\b\\c.pcd" : "a/b/c.pcd");
+  // A chosen folder is kept with the system's own separator at its end.
+  EXPECT_EQ(with_trailing_separator(native_separators("/photos")), native_separators("/photos/"));
+  EXPECT_EQ(with_trailing_separator(native_separators("/photos/")), native_separators("/photos/"));
+  EXPECT_EQ(with_trailing_separator(""), "");
   EXPECT_EQ(module_file_name("pixmera_engine"),
             kWindows ? "pixmera_engine.dll" : "libpixmera_engine.so");
   const std::string utf8 = "C:\\Fotos\\Ærø 1996\\日本\\IMG0001.PCD";
   EXPECT_EQ(utf8_path(file_system_path(utf8)), utf8);
+}
+
+TEST(UserFolders, HomeAndPicturesAreTheSystemsOwnFolders) {
+  const std::string home = home_folder();
+  ASSERT_FALSE(home.empty());
+  EXPECT_TRUE(is_absolute_path(home)) << home;
+  EXPECT_TRUE(is_path_separator(home.back())) << home;
+  EXPECT_TRUE(is_folder(home)) << home;
+  const std::string pictures = pictures_folder_text();
+  ASSERT_FALSE(pictures.empty());
+  EXPECT_TRUE(is_path_separator(pictures.back())) << pictures;
+  if (kWindows) {
+    // A path as Windows writes it, which its dialogs and Explorer take:
+    // no "~", no "/".
+    EXPECT_TRUE(is_absolute_path(pictures)) << pictures;
+    EXPECT_EQ(pictures.find_first_of("~/"), std::string::npos) << pictures;
+    EXPECT_EQ(disc_folder_text().find('/'), std::string::npos);
+  } else {
+    // The window takes "~/" from the home folder.
+    EXPECT_EQ(pictures, "~/Pictures/");
+  }
 }
 
 TEST(HelperPrograms, ArgumentsArriveWholeAndTheExitStatusComesBack) {

@@ -23,6 +23,8 @@
 #include "pipeline/driver.h"
 #include "pipeline/format_tables.h"
 #include "pipeline/progress.h"
+#include "platform/drawing.h"
+#include "platform/http_fetch.h"
 #include "platform/process.h"
 #include "settings/catalogue.h"
 #include "settings/config_file.h"
@@ -548,12 +550,19 @@ TEST_F(Preferences, TheAboutBoxNamesProductVersionAddressesAndLicences) {
     EXPECT_EQ(web->GetURL(), "https://www.varnelo.example/pixmera/");
     EXPECT_EQ(find<wxHyperlinkCtrl>(d, "support address")->GetURL(),
               "mailto:support@varnelo.example");
-    for (const char* library :
-         {"FreeImage", "Little CMS", "Cairo", "Pango", "wxWidgets", "libarchive", "libcurl"}) {
-      auto* line = find<wxStaticText>(d, std::string("License ") + library);
+    // The libraries this build is made of: Cairo, Pango and libcurl on
+    // Linux, GDI+ and WinHTTP on Windows, never the other system's.
+    std::vector<std::string> libraries{"FreeImage", "Little CMS", "wxWidgets", "libarchive",
+                                       std::string(http_fetch_library())};
+    for (std::string_view name : drawing_credits()) libraries.emplace_back(name);
+    for (const std::string& library : libraries) {
+      auto* line = find<wxStaticText>(d, "License " + library);
       ASSERT_NE(line, nullptr) << library;
-      EXPECT_TRUE(line->GetLabel().StartsWith(wxString(library) + ": ")) << library;
+      EXPECT_TRUE(line->GetLabel().StartsWith(wxString::FromUTF8(library) + ": ")) << library;
     }
+    const char* other_system =
+        http_fetch_library() == "WinHTTP" ? "License libcurl" : "License WinHTTP";
+    EXPECT_EQ(find<wxStaticText>(d, other_system), nullptr);
     wxHyperlinkEvent click(web, web->GetId(), web->GetURL());
     web->ProcessWindowEvent(click);
     press(find<wxButton>(d, "close"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "settings/keywords.h"
 #include "settings/recent_folders.h"
 #include "ui/preferences/layout.h"
@@ -40,7 +41,7 @@ void output_folder_row(const Place& place) {
         const std::string typed(trim_blanks(folder->GetValue().utf8_string()));
         const std::vector<std::string> recent = recent_out_folders(s);
         if (typed.empty() || (!recent.empty() && recent.front() == typed)) return;
-        remember_out_folder(s, with_trailing_slash(typed));
+        remember_out_folder(s, with_trailing_separator(typed));
       });
 }
 

@@ -41,6 +41,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/preferences/layout.h"
+#include "ui/toolkit.h"
 #include "util/text.h"
 
 namespace pixmera::ui::preferences {
@@ -336,6 +337,7 @@ wxWindow* add_palette_colour(const Place& place, const std::string& key, const R
     }
     const auto hit = std::find_if(state->shown.begin(), state->shown.end(), named);
     list->SetSelection(static_cast<int>(hit - state->shown.begin()));
+    fit_picture_list(list);
   };
   add->Bind(wxEVT_BUTTON, [add, list, state, fill](wxCommandEvent&) {
     const int selected = list->GetSelection();
@@ -733,7 +735,8 @@ wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
                          wxString::FromUTF8(catalogue_text("Dialog", "Select Output Folder")),
                          entry->GetValue());
       if (dialog.ShowModal() == wxID_OK) {
-        entry->SetValue(wxString::FromUTF8(with_trailing_slash(dialog.GetPath().utf8_string())));
+        entry->SetValue(
+            wxString::FromUTF8(with_trailing_separator(dialog.GetPath().utf8_string())));
       }
       return;
     }
@@ -747,11 +750,6 @@ wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
     if (dialog.ShowModal() == wxID_OK) entry->SetValue(dialog.GetPath());
   });
   return entry;
-}
-
-std::string with_trailing_slash(std::string folder) {
-  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
-  return folder;
 }
 
 std::string example_name(std::string_view mask, int32_t tiff_bpp) {

@@ -174,9 +174,6 @@ enum class PathKind { Picture, Folder };
 wxTextCtrl* add_path(const Place& place, std::string_view key, PathKind kind,
                      std::string_view label_key);
 
-// A folder text as the settings keep it: ending in a separator ("/", "\\"
-// on Windows).
-std::string with_trailing_slash(std::string folder);
 // The name the mask gives the first picture of a PhotoCD disc converted to
 // TIFF at `tiff_bpp` (24 for automatic): what the user sees as the example.
 std::string example_name(std::string_view mask, int32_t tiff_bpp);
