@@ -112,8 +112,10 @@ windows:
 # update check's WinHTTP fetch against local servers
 # (tests/windows/http_fetch_test.sh), and the GUI tests of tests/ui/ with
 # pixmera.exe driven from the keyboard on a private X display
-# (tests/windows/gui_test.sh). The Linux release build is the reference
-# the first three compare with.
+# (tests/windows/gui_test.sh), and last the setup program installed,
+# run and uninstalled silently (tests/windows/installer_test.sh, which
+# makes the setup program when it is missing or older than the folder).
+# The Linux release build is the reference the first three compare with.
 windows-test: windows build
 	@mkdir -p $(WINDOWS_WINE)/prefix
 	@$(WINE_ENV) wineserver -p </dev/null >/dev/null 2>&1; \
@@ -126,6 +128,7 @@ windows-test: windows build
 	JOBS=$(JOBS) tests/windows/convert_test.sh $(WINDOWS_FOLDER) $(RELEASE)
 	JOBS=$(JOBS) tests/windows/http_fetch_test.sh
 	JOBS=$(JOBS) tests/windows/gui_test.sh $(WINDOWS_FOLDER) $(WINDOWS_BUILD)
+	JOBS=$(JOBS) tests/windows/installer_test.sh $(WINDOWS_FOLDER)
 	@$(WINE_ENV) wineserver -k >/dev/null 2>&1 || true
 
 # The Windows programs' icon, manifest and version information, proved by a
