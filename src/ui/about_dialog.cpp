@@ -94,6 +94,12 @@ class AboutDialog : public wxDialog {
     top->Add(new wxStaticText(this, wxID_ANY, text_of("Licenses")), row);
     top->Add(licences, wxSizerFlags().Border(wxLEFT | wxRIGHT | wxTOP, 10));
     top->Add(close, wxSizerFlags().Right().Border(wxALL, 10));
+    for (wxWindow* child : GetChildren()) {
+      if (dynamic_cast<wxStaticText*>(child) != nullptr ||
+          dynamic_cast<wxHyperlinkCtrl*>(child) != nullptr) {
+        leave_room_after_text(child);
+      }
+    }
     SetSizerAndFit(top);
     CentreOnParent();
   }

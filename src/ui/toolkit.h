@@ -74,6 +74,10 @@ void fit_picture_list(wxBitmapComboBox* list);
 // box may reach over the control placed below the label, which stays
 // uncovered.
 void align_label_top(wxWindow* label);
+// Widens a label or link sized to its text by one character where the
+// system may draw a text wider than it measures it (wine's GDI at 96 dpi
+// cut the last character, "Licence 3." for 3.1); unchanged elsewhere.
+void leave_room_after_text(wxWindow* text);
 // Lets the text of a check box or label wrap onto more lines so that it is
 // at most `width` pixels wide.
 void wrap_label(wxWindow* control, int width);

@@ -182,6 +182,9 @@ void fit_picture_list(wxBitmapComboBox*) {}
 // GTK's list sizes itself to its titles.
 void fit_page_list(wxListbook*) {}
 
+// GTK draws a label within the size it measures.
+void leave_room_after_text(wxWindow*) {}
+
 void align_label_top(wxWindow* label) {
   auto* widget = static_cast<GtkWidget*>(label->GetHandle());
   if (widget != nullptr && GTK_IS_LABEL(widget)) gtk_label_set_yalign(GTK_LABEL(widget), 0.0f);

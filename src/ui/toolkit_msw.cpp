@@ -228,6 +228,11 @@ class LineBreaker : public wxTextWrapper {
 
 }  // namespace
 
+void leave_room_after_text(wxWindow* text) {
+  const wxSize best = text->GetBestSize();
+  text->SetMinSize(wxSize(best.x + text->GetCharWidth(), best.y));
+}
+
 void wrap_label(wxWindow* control, int width) {
   if (auto* label = dynamic_cast<wxStaticText*>(control)) {
     label->Wrap(width);
