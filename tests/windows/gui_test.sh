@@ -50,19 +50,8 @@ app_data=$(wine_unix_path 'C:\users\'"$(id -un)"'\AppData\Roaming')
 config_folder=$app_data/Varnelo/pixmera
 screen="-screen 0 1280x1024x24"
 
-passed=0 failed=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
-same_text() { [ "$1" == "$2" ] || { echo "  got:      '$1'"; echo "  expected: '$2'"; return 1; }; }
-holds() { grep -q -- "$2" "$1" || { echo "  $1 lacks '$2'"; return 1; }; }
+. "$top/tests/windows/checks.sh"
+file_holds() { grep -q -- "$2" "$1" || { echo "  $1 lacks '$2'"; return 1; }; }
 
 # 1. The in-process tests, group by group.
 tests_passed=0 tests_failed=0
@@ -182,16 +171,15 @@ check "the window opens at Y = 150 (client area at $client_y)" \
   test "$client_y" -gt 150 -a "$client_y" -le 220
 check "the window opens 620 wide (client area $client_width)" \
   test "$client_width" -ge 600 -a "$client_width" -le 620
-check "F5 shows the progress dialog" holds <(echo "$session") "^progress seen"
+check "F5 shows the progress dialog" file_holds <(echo "$session") "^progress seen"
 check "F5 converts both PhotoCDs of the folder" same_text \
   "$(cd "$out" && find . -name '*.tiff' | sort | tr '\n' ' ')" "./IMG0001.tiff ./more/IMG0002.tiff "
-check "the conversion ends with its message" holds <(echo "$session") "^message seen"
-check "Alt+X ends the program with status 0" holds <(echo "$session") "^status 0"
+check "the conversion ends with its message" file_holds <(echo "$session") "^message seen"
+check "Alt+X ends the program with status 0" file_holds <(echo "$session") "^status 0"
 saved=$config_folder/config.ini
 check "config.ini is saved under the application data folder" test -f "$saved"
-check "config.ini holds where the window was" holds "$saved" "^X = 240"
-check "config.ini holds the output folder used" holds "$saved" "Recent Out Folders = $(printf '%s' "$out_windows" | sed 's/\\/\\\\/g')"
+check "config.ini holds where the window was" file_holds "$saved" "^X = 240"
+check "config.ini holds the output folder used" file_holds "$saved" "Recent Out Folders = $(printf '%s' "$out_windows" | sed 's/\\/\\\\/g')"
 check "nothing is written beside the program" same_text "$(cd "$folder" && find . | sort)" "$before"
 
-echo "gui_test: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_end gui_test

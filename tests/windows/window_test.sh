@@ -40,19 +40,7 @@ export LC_ALL=C.UTF-8
 wine_start
 "$top/scripts/windows/prepare-wine-fonts" "$WINEPREFIX" >/dev/null
 
-passed=0 failed=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $what"
-  fi
-}
-same_text() { [ "$1" == "$2" ] || { echo "  got:      '$1'"; echo "  expected: '$2'"; return 1; }; }
-at_least() { [ "$1" -ge "$2" ] || { echo "  $1 is less than $2"; return 1; }; }
+. "$top/tests/windows/checks.sh"
 
 exe=$(winepath -w "$folder/pixmera.exe")
 screen="-screen 0 1600x1200x24"
@@ -75,7 +63,6 @@ XDG_CONFIG_HOME=$results/linux-config XDG_RUNTIME_DIR=$results/linux-runtime \
 linux_names=$(cd "$results/linux" 2>/dev/null && ls ./*.png | sort)
 check "the Linux build's -T writes its 18 pictures" same_text "$(printf '%s\n' "$linux_names" | grep -c png)" 18
 
-colours() { identify -format '%k' "$1" 2>/dev/null || echo 0; }
 width_of() { identify -format '%w' "$1" 2>/dev/null || echo 0; }
 height_of() { identify -format '%h' "$1" 2>/dev/null || echo 0; }
 
@@ -113,5 +100,4 @@ out=$(wine "$(winepath -w "$bare/pixmera.exe")" -v </dev/null 2>/dev/null | tr -
 check "pixmera.exe -v without the window module prints 3.1" same_text "$out" "3.1"
 check "pixmera.exe -v ends with status 0" same_text "$status" 0
 
-echo "window_test: $passed passed, $failed failed (pictures in $results)"
-[ "$failed" -eq 0 ]
+checks_end window_test "(pictures in $results)"
