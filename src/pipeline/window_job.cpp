@@ -1,6 +1,5 @@
 #include "pipeline/window_job.h"
 
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -42,8 +41,7 @@ std::string absolute_folder(std::string folder) {
     if (folder.size() >= 2 && folder[0] == '.' && is_path_separator(folder[1])) folder.erase(0, 2);
     folder = home + folder;
   }
-  if (!is_path_separator(folder.back())) folder += kPathSeparator;
-  return folder;
+  return with_trailing_separator(std::move(folder));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 #include "platform/win32_edge.h"
 #include "settings/product.h"
 #include "util/text.h"
@@ -214,8 +213,7 @@ std::string known_folder(const GUID& id, DWORD flags) {
   std::string folder;
   if (known_folder_path(id, flags, nullptr, &known) == S_OK) folder = utf8_text(known);
   task_mem_free(known);
-  if (!folder.empty() && !is_path_separator(folder.back())) folder += kPathSeparator;
-  return folder;
+  return with_trailing_separator(std::move(folder));
 }
 
 constexpr DWORD kCreate = 0x00008000;      // KF_FLAG_CREATE
